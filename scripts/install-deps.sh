@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the designer and its tests need, and only those missing.
+# Runs as root, or through sudo when started by another user.
+set -euo pipefail
+
+packages=(
+  g++ cmake make                          # compiler and build
+  freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri  # freeglut, GLU and Mesa (llvmpipe)
+  googletest libgtest-dev libgmock-dev libbenchmark-dev      # tests and benchmarks
+  xvfb xauth x11-utils xdotool imagemagick                   # a virtual display, real input, screenshots
+  valgrind                                                   # the memory soak and the instruction counts
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-deps: every package is already installed"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=()
+if ((EUID != 0)); then sudo=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

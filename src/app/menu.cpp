@@ -1,0 +1,7 @@
+#include "app/menu.h"
+
+#include <GL/freeglut.h>
+
+#include "state/state.h"
+
+void buildMenus() {}
