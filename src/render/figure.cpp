@@ -16,9 +16,9 @@ constexpr float hipOffset = 0.375f;     // figure centre to each hip
 constexpr float legSegment = 1.25f;     // hip to knee, knee to ankle
 constexpr float armSegment = 1.0f;      // shoulder to elbow, elbow to wrist
 
-float sideSign(int side)
+int sideSign(int side)
 {
-    return side == LeftSide ? 1.0f : -1.0f;
+    return side == LeftSide ? 1 : -1;
 }
 
 void drawWaist()
@@ -62,7 +62,7 @@ void drawShoulderAndArm(int side)
         glPushMatrix();
         {
             glRotatef(jointAngles[UpperArm][side].x, 1.0f, 0.0f, 0.0f);
-            drawShoulderPad(side == LeftSide ? 1 : -1);
+            drawShoulderPad(sideSign(side));
         }
         glPopMatrix();
         drawArm(side);
