@@ -1,5 +1,73 @@
+#include <GL/freeglut.h>
+
+#include <cmath>
+
 #include "interact/interact.h"
 #include "state/state.h"
 
-void mouse(int, int, int, int) {}
-void motion(int, int) {}
+namespace {
+
+constexpr double dragTurn = 3.141;      // radians turned by a drag across the whole window
+constexpr float pitchLimit = 1.396f;    // about 80 degrees above or below the figure
+constexpr float yawLimit = 3.141f;      // the yaw wraps once it passes this either way
+constexpr float fullTurn = 6.282f;
+constexpr double quarterTurn = 1.5705;  // the start yaw, with the eye on the +z axis
+constexpr double cameraDistance = 6.0;
+
+// A window with no width (or no height) has no scale for a drag along it:
+// that axis stays where it is rather than taking a division by zero.
+float turned(float angle, int pixels, int windowSize)
+{
+    if (windowSize <= 0) return angle;
+    return static_cast<float>(angle + static_cast<double>(pixels) / windowSize * dragTurn);
+}
+
+void clampPitch()
+{
+    if (cameraPitch > pitchLimit) {
+        cameraPitch = pitchLimit;
+    } else if (cameraPitch < -pitchLimit) {
+        cameraPitch = -pitchLimit;
+    }
+}
+
+// One wrap per event, so a huge jump of the pointer may leave the yaw outside the range.
+void wrapYaw()
+{
+    if (cameraYaw > yawLimit) {
+        cameraYaw -= fullTurn;
+    } else if (cameraYaw < -yawLimit) {
+        cameraYaw += fullTurn;
+    }
+}
+
+void placeEye()
+{
+    const double horizontal = std::cos(cameraPitch) * cameraDistance;
+    cameraEye.x = static_cast<float>(std::cos(cameraYaw) * horizontal);
+    cameraEye.y = static_cast<float>(std::sin(cameraPitch) * cameraDistance);
+    cameraEye.z = static_cast<float>(std::cos(quarterTurn - cameraYaw) * horizontal);
+}
+
+}  // namespace
+
+// Any button that reaches here starts (or restarts) a drag; the right one carries the menu.
+void mouse(int, int state, int x, int y)
+{
+    if (state != GLUT_DOWN) return;
+    lastMouseX = x;
+    lastMouseY = y;
+}
+
+// Down raises the eye, right swings it towards the figure's right (negative x).
+void motion(int x, int y)
+{
+    cameraPitch = turned(cameraPitch, y - lastMouseY, windowHeight);
+    cameraYaw = turned(cameraYaw, x - lastMouseX, windowWidth);
+    clampPitch();
+    wrapYaw();
+    placeEye();
+    lastMouseX = x;
+    lastMouseY = y;
+    glutPostRedisplay();
+}
