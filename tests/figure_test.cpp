@@ -1,6 +1,5 @@
 // The figure's skeleton: where the pivots lie, what each joint turns, and the
 // matrix discipline of every drawer, read back from real frames on real Mesa.
-#include <cmath>
 #include <functional>
 #include <string>
 #include <utility>
@@ -19,21 +18,12 @@ void zeroPose()
     }
 }
 
-bool sameArguments(const Primitive& p, Shape shape, const std::vector<double>& arguments)
-{
-    if (p.shape != shape || p.arguments.size() != arguments.size()) return false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (std::fabs(p.arguments[i] - arguments[i]) > 1e-9) return false;
-    }
-    return true;
-}
-
 // The one primitive of this shape and size in the frame.
 Primitive only(const std::vector<Primitive>& frame, Shape shape, const std::vector<double>& arguments)
 {
     std::vector<Primitive> found;
     for (const Primitive& p : frame) {
-        if (sameArguments(p, shape, arguments)) found.push_back(p);
+        if (p.shape == shape && p.arguments == arguments) found.push_back(p);
     }
     EXPECT_EQ(found.size(), 1u) << shapeName(shape) << " drawn " << found.size() << " times";
     return found.empty() ? Primitive{shape, arguments, Matrix{}, Material{}, {}, {}, {}} : found.front();
@@ -106,6 +96,18 @@ TEST_F(Skeleton, NeckTubeStandsOnTheNeckPivotWithTheHeadBallAbove)
     EXPECT_NEAR(0.5 * axisScale(ball.modelview, 2), 0.5, 1e-6);
 }
 
+// The wrist disk closes the arm at the hand's origin.
+TEST_F(Skeleton, ArmsHangStraightDownToTheHands)
+{
+    std::vector<Point> hands;
+    for (const Primitive& p : recordFigure()) {
+        if (p.shape == Shape::Disk && p.arguments[1] == 0.25) hands.push_back(originOf(p.modelview));
+    }
+    ASSERT_EQ(hands.size(), 2u);
+    expectAt(hands[0], {1.0, -0.5, 0.0}, "the left hand");
+    expectAt(hands[1], {-1.0, -0.5, 0.0}, "the right hand");
+}
+
 TEST_F(Skeleton, TorsoHangsFromTheShoulderLineWithTheBackpackBehindIt)
 {
     const std::vector<Primitive> frame = recordFigure();
@@ -153,21 +155,48 @@ TEST_F(Joints, TurningTheBodyTurnsEverythingAboveTheHipsAboutTheWaist)
     expectAt(along(drum, {0.0, 0.0, 0.65}), {-0.8, 2.1, 0.0}, "the turned drum's middle");
 }
 
-TEST_F(Joints, TurningTheNeckTurnsOnlyTheNeckTubeAndTheHeadAboutTheNeckPivot)
+// Turns one joint of the still figure and returns how many primitives moved; whatever
+// moves must move as one rigid body about the pivot, and everything else stay put.
+int expectTurnsAbout(int piece, int side, Vector3 angles, Point pivot, const std::string& joint)
 {
     const std::vector<Primitive> still = recordFigure();
-    jointAngles[Head][RightSide] = {20.0f, 35.0f, -10.0f};
+    jointAngles[piece][side] = angles;
     const std::vector<Primitive> turned = recordFigure();
-    const Matrix neckTurn = motionOf(only(still, Shape::Cylinder, neckTube), only(turned, Shape::Cylinder, neckTube));
-    expectAt(transformPoint(neckTurn, {0.0, 1.9, 0.0}), {0.0, 1.9, 0.0}, "the neck pivot");
+    jointAngles[piece][side] = {};
+    Matrix turn = Matrix::identity();
     int moved = 0;
     for (const auto& [before, after] : paired(still, turned)) {
         if (nearlyEqual(after.modelview, before.modelview, 1e-6)) continue;
-        ++moved;
-        EXPECT_TRUE(nearlyEqual(after.modelview, neckTurn * before.modelview, 1e-5)) << before;
+        if (moved++ == 0) turn = motionOf(before, after);
+        EXPECT_TRUE(nearlyEqual(after.modelview, turn * before.modelview, 1e-5))
+            << joint << " tore off " << before;
     }
-    // The tube, the helmet, the grille's three parts, two tubes and two eyes.
-    EXPECT_EQ(moved, 9);
+    EXPECT_GT(moved, 0) << joint << " turns nothing";
+    expectAt(transformPoint(turn, pivot), pivot, "the pivot of the " + joint);
+    return moved;
+}
+
+// The neck tube, the helmet, the grille's three parts, two face tubes and two eyes.
+TEST_F(Joints, TurningTheNeckTurnsOnlyTheNeckTubeAndTheHeadAboutTheNeckPivot)
+{
+    EXPECT_EQ(expectTurnsAbout(Head, RightSide, {20.0f, 35.0f, -10.0f}, {0.0, 1.9, 0.0}, "neck"), 9);
+}
+
+// With every angle zero, each limb joint turns what hangs from it about the tabled pivot.
+// A pure x swing of the upper arm carries its shoulder pad along about the same pivot.
+TEST_F(Joints, LimbJointsTurnAboutTheirPivots)
+{
+    zeroPose();
+    const Vector3 swing = {25.0f, 30.0f, -20.0f};
+    for (int side : {RightSide, LeftSide}) {
+        const double x = side == LeftSide ? 1.0 : -1.0;
+        const std::string name = side == LeftSide ? "left " : "right ";
+        expectTurnsAbout(UpperArm, side, {-40.0f, 0.0f, 0.0f}, {x, 1.5, 0.0}, name + "shoulder");
+        expectTurnsAbout(Forearm, side, swing, {x, 0.5, 0.0}, name + "elbow");
+        expectTurnsAbout(UpperLeg, side, swing, {0.375 * x, -0.375, 0.0}, name + "hip");
+        expectTurnsAbout(LowerLeg, side, swing, {0.375 * x, -1.625, 0.0}, name + "knee");
+        expectTurnsAbout(Foot, side, swing, {0.375 * x, -2.875, 0.0}, name + "ankle");
+    }
 }
 
 TEST_F(Joints, SideOneEntriesOfHeadAndBodyChangeNothing)

@@ -184,10 +184,7 @@ const std::vector<Surface> surfaces = {
 const Surface* surfaceOf(const Primitive& p)
 {
     for (const Surface& s : surfaces) {
-        if (p.shape != s.shape || p.arguments.size() != s.arguments.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < s.arguments.size(); ++i) same = same && std::fabs(p.arguments[i] - s.arguments[i]) < 1e-9;
-        if (same) return &s;
+        if (p.shape == s.shape && p.arguments == s.arguments) return &s;
     }
     return nullptr;
 }
@@ -209,7 +206,8 @@ TEST_F(UpperBodyPaint, EverySurfaceHasItsSizeAndCount)
 TEST_F(UpperBodyPaint, ANewMainMetalOrEyePaintRecoloursExactlyItsSurfaces)
 {
     const std::vector<Primitive> before = record(drawUpperBodyPieces);
-    const std::pair<PaintSlot, int*> slots[] = {{MainSlot, &mainPaint}, {MetalSlot, &metalPaint}, {EyeSlot, &eyePaint}};
+    const std::pair<PaintSlot, int*> slots[] = {
+        {MainSlot, &mainPaint}, {MetalSlot, &metalPaint}, {EyeSlot, &eyePaint}};
     for (const auto& [slot, paint] : slots) {
         const int old = *paint;
         *paint = 10;
