@@ -76,11 +76,6 @@ Point halfExtents(const Primitive& p, double half)
     return {along(0), along(1), along(2)};
 }
 
-Point mirrored(const Point& p)
-{
-    return {-p.x, p.y, p.z};
-}
-
 // Points on the ideal surface of a primitive, in the figure's frame: enough to tell
 // where it lies, how big it is and which way it is turned.
 std::vector<Point> outline(const Primitive& p)
@@ -131,12 +126,23 @@ ArmEnd armEnd(const std::vector<Primitive>& frame, int side)
         if (!is(frame[i], Shape::Disk, {0.0, 0.25, 30.0, 1.0}) || (centreOf(frame[i]).x > 0) != (side == LeftSide)) {
             continue;
         }
-        end.hand.assign(frame.begin() + i, frame.begin() + i + 3);
+        end.hand.assign(frame.begin() + i, frame.begin() + std::min(i + 3, frame.size()));
         for (std::size_t j = i + 3; j < frame.size() && !is(frame[j], Shape::Cylinder, {0.25, 0.25, 1.0, 20.0, 1.0}); ++j) {
             end.weapon.push_back(frame[j]);
         }
     }
     return end;
+}
+
+// Where the hand's origin lies: the centre of its wrist disk.
+Point handOrigin(const std::vector<Primitive>& frame, int side)
+{
+    const ArmEnd end = armEnd(frame, side);
+    if (end.hand.empty()) {
+        ADD_FAILURE() << "no hand on side " << side;
+        return {};
+    }
+    return centreOf(end.hand[0]);
 }
 
 class Arms : public DesignerTest {};
@@ -358,7 +364,7 @@ TEST_F(Posing, UpperArmTwistAndSidewaysSwingLeaveItsPadWhereItWas)
             ASSERT_EQ(padBefore.size(), 3u);
             ASSERT_EQ(padAfter.size(), 3u);
             for (int i = 0; i < 3; ++i) EXPECT_TRUE(nearlyEqual(padBefore[i].modelview, padAfter[i].modelview));
-            EXPECT_GT(distance(centreOf(armEnd(before, side).hand[0]), centreOf(armEnd(after, side).hand[0])), 0.1)
+            EXPECT_GT(distance(handOrigin(before, side), handOrigin(after, side)), 0.1)
                 << "the hand did not move, side " << side << " axis " << axis;
         }
     }
@@ -382,7 +388,7 @@ TEST_F(Posing, UpperArmForwardSwingTurnsPadAndArmTogether)
             << padAfter[i] << " did not turn with the upper arm";
     }
     // The arm's far end swings forward, the boss above the joint a little back.
-    EXPECT_GT(centreOf(armEnd(after, LeftSide).hand[0]).z, centreOf(armEnd(before, LeftSide).hand[0]).z);
+    EXPECT_GT(handOrigin(after, LeftSide).z, handOrigin(before, LeftSide).z);
     EXPECT_LT(centreOf(padAfter.back()).z, 0.0);
 }
 
@@ -398,6 +404,7 @@ TEST_F(Posing, ForearmCarriesHandAndWeaponTogether)
     for (int side : {LeftSide, RightSide}) {
         const ArmEnd endBefore = armEnd(before, side);
         const ArmEnd endAfter = armEnd(after, side);
+        ASSERT_EQ(endBefore.hand.size(), 3u);
         ASSERT_EQ(endAfter.hand.size(), 3u);
         ASSERT_FALSE(endAfter.weapon.empty()) << "side " << side << " holds a gun at start-up";
         ASSERT_EQ(endBefore.weapon.size(), endAfter.weapon.size());
@@ -422,7 +429,7 @@ TEST_F(Posing, InitialPoseIsMirrorSymmetric)
     int limbs = 0;
     for (const Primitive& p : figure) {
         std::vector<Point> image;
-        for (const Point& q : outline(p)) image.push_back(mirrored(q));
+        for (const Point& q : outline(p)) image.push_back({-q.x, q.y, q.z});
         const bool found = std::any_of(figure.begin(), figure.end(), [&](const Primitive& q) {
             return q.shape == p.shape && q.arguments == p.arguments &&
                    paletteIndexOf(q.material) == paletteIndexOf(p.material) && sameOutline(image, outline(q));
