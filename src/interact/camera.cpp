@@ -16,10 +16,17 @@ constexpr double cameraDistance = 6.0;
 
 // A window with no width (or no height) has no scale for a drag along it:
 // that axis stays where it is rather than taking a division by zero.
-float turned(float angle, int pixels, int windowSize)
+float turned(float angle, double pixels, int windowSize)
 {
     if (windowSize <= 0) return angle;
-    return static_cast<float>(angle + static_cast<double>(pixels) / windowSize * dragTurn);
+    return static_cast<float>(angle + pixels / windowSize * dragTurn);
+}
+
+// The pointer's travel along one axis. A drag far outside the window reports
+// positions so far apart that their difference would overflow an int.
+double travel(int to, int from)
+{
+    return static_cast<double>(to) - from;
 }
 
 void clampPitch()
@@ -62,8 +69,8 @@ void mouse(int, int state, int x, int y)
 // Down raises the eye, right swings it towards the figure's right (negative x).
 void motion(int x, int y)
 {
-    cameraPitch = turned(cameraPitch, y - lastMouseY, windowHeight);
-    cameraYaw = turned(cameraYaw, x - lastMouseX, windowWidth);
+    cameraPitch = turned(cameraPitch, travel(y, lastMouseY), windowHeight);
+    cameraYaw = turned(cameraYaw, travel(x, lastMouseX), windowWidth);
     clampPitch();
     wrapYaw();
     placeEye();
