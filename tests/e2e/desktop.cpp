@@ -59,8 +59,10 @@ std::vector<MappedWindow> openMenus()
 
 std::string shell(const std::string& command)
 {
+    // No single step may hang the test: a stuck tool fails its check instead.
+    const std::string bounded = "timeout 30 " + command;
     std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen(bounded.c_str(), "r");
     if (pipe == nullptr) return output;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
@@ -90,15 +92,19 @@ Designer::Designer()
     outputPath = outputTemplate;
     pid = fork();
     if (pid == 0) {
+        // Into a file, not a terminal: each notice must still arrive as it is written.
         dup2(output, STDOUT_FILENO);
-        // Line-buffered, as on a terminal, so that each notice arrives when it is written.
-        execlp("stdbuf", "stdbuf", "-oL", KORVATH_DESIGNER, static_cast<char*>(nullptr));
+        execl(KORVATH_DESIGNER, KORVATH_DESIGNER, static_cast<char*>(nullptr));
         _exit(127);
     }
     close(output);
     windowId = shell("xdotool search --sync --onlyvisible --name '^Korvath Designer$' 2>/dev/null | head -n 1");
     while (!windowId.empty() && (windowId.back() == '\n' || windowId.back() == ' ')) windowId.pop_back();
-    if (windowId.empty()) throw std::runtime_error("the designer's window did not appear");
+    if (windowId.empty()) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        throw std::runtime_error("the designer's window did not appear");
+    }
     // With no window manager the window opens partly off the screen's corner; bring it whole into view.
     shell("xdotool windowmove --sync " + windowId + " 0 0");
     settle(500);

@@ -20,7 +20,7 @@ struct Screenshot {
 
 class Designer {
 public:
-    // Starts the designer with its standard output line-buffered into a file,
+    // Starts the designer with its standard output into a file,
     // and waits for its window.
     Designer();
     ~Designer();
