@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 extern "C" {
 void __real_glutSolidSphere(double radius, GLint slices, GLint stacks);
@@ -26,6 +27,7 @@ bool recording = false;
 std::vector<Primitive> recorded;
 bool insidePolygon = false;
 long redisplayCount = 0;
+long swapCount = 0;
 bool capturing = false;
 Image presented;
 
@@ -49,12 +51,13 @@ Image readBackBuffer()
     return image;
 }
 
-void capture(Shape shape, std::vector<double> arguments)
+// Takes the arguments as a list, so that a call made outside a recording allocates nothing.
+void capture(Shape shape, std::initializer_list<double> arguments)
 {
     if (!recording) return;
     Primitive p;
     p.shape = shape;
-    p.arguments = std::move(arguments);
+    p.arguments = arguments;
     float modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     p.modelview = Matrix::fromFloats(modelview);
@@ -133,6 +136,7 @@ void __wrap_glutPostRedisplay()
 
 void __wrap_glutSwapBuffers()
 {
+    ++swapCount;
     if (capturing) presented = readBackBuffer();
     __real_glutSwapBuffers();
 }
@@ -167,6 +171,11 @@ std::vector<Primitive> record(const std::function<void()>& drawing)
 long redisplayRequests()
 {
     return redisplayCount;
+}
+
+long bufferSwaps()
+{
+    return swapCount;
 }
 
 Material currentMaterial()

@@ -45,6 +45,9 @@ Image capturePresented(const std::function<void()>& drawing);
 // Redisplay requests made through glutPostRedisplay since the process started.
 long redisplayRequests();
 
+// Frames presented through glutSwapBuffers since the process started.
+long bufferSwaps();
+
 // Reads the GL's current front material.
 Material currentMaterial();
 bool sameMaterial(const Material& a, const Material& b);
