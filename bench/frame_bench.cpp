@@ -4,6 +4,7 @@
 //
 //   korvath-bench [benchmark flags]   the three measurements, side by side
 //   korvath-bench --frames N          draws N designer frames and exits (for callgrind)
+//   korvath-bench --replay-frames N   draws N display-list replays and exits (for callgrind)
 //   korvath-bench --first-frame       prints the wall clock (ns) when the first frame is presented
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
@@ -75,19 +76,29 @@ void floorFrame(benchmark::State& state)
     countFrames(state);
 }
 
-void displayListFrame(benchmark::State& state)
+// The figure in the start-up state, compiled once; only the benchmarks replay it.
+GLuint compileFigure()
 {
     assignInitialState();
     const GLuint figure = glGenLists(1);
     glNewList(figure, GL_COMPILE);
     drawFigure();
     glEndList();
-    for (auto _ : state) {
-        placeCamera();
-        glCallList(figure);
-        glutSwapBuffers();
-        finishFrame();
-    }
+    return figure;
+}
+
+void replayFigure(GLuint figure)
+{
+    placeCamera();
+    glCallList(figure);
+    glutSwapBuffers();
+    finishFrame();
+}
+
+void displayListFrame(benchmark::State& state)
+{
+    const GLuint figure = compileFigure();
+    for (auto _ : state) replayFigure(figure);
     glDeleteLists(figure, 1);
     countFrames(state);
 }
@@ -128,12 +139,20 @@ int main(int argc, char** argv)
         glutMainLoop();
         return 1;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--frames") == 0) {
+    if (argc == 3 && (std::strcmp(argv[1], "--frames") == 0 || std::strcmp(argv[1], "--replay-frames") == 0)) {
+        const bool replay = std::strcmp(argv[1], "--replay-frames") == 0;
         const int frames = std::atoi(argv[2]);
         argc = 1;
         startDesigner(&argc, argv);
-        for (int i = 0; i < frames; ++i) display();
-        glFinish();
+        const GLuint figure = compileFigure();
+        for (int i = 0; i < frames; ++i) {
+            if (replay) {
+                replayFigure(figure);
+            } else {
+                display();
+                finishFrame();
+            }
+        }
         return 0;
     }
     startDesigner(&argc, argv);

@@ -25,35 +25,46 @@ replay=$(median "display-list replay")
 floor=$(median "floor frame")
 
 # 4. Instructions by object file, counted by callgrind over every thread. The
-# difference between a long and a short run leaves out start-up and keeps the frames.
-count_by_object() {
-  on_display valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.$1" "$bench" --frames "$1" >/dev/null 2>&1
+# difference between a long and a short run leaves out start-up and keeps the frames;
+# with the shader cache off, both runs compile the same shaders.
+count_by_object() {  # mode frames
+  MESA_SHADER_CACHE_DISABLE=true on_display valgrind --tool=callgrind \
+    --callgrind-out-file="$out/callgrind$1.$2" "$bench" "$1" "$2" >/dev/null 2>&1
   awk '
-    /^ob=/ { name = $0; sub(/^ob=\([0-9]+\) ?/, "", name); id = $1; sub(/^ob=/, "", id); sub(/\).*/, ")", id)
-             if (name != "") objects[id] = name; current = (name != "") ? name : objects[id]; next }
+    # Object names are given once, on an ob= or cob= line, then referred to by number.
+    /^c?ob=/ { id = $0; sub(/^c?ob=/, "", id); sub(/\).*/, ")", id)
+               name = $0; sub(/^c?ob=\([0-9]+\) ?/, "", name); if (name != "") names[id] = name
+               if ($0 ~ /^ob=/) current = names[id]; next }
     /^calls=/ { skip = 1; next }
-    /^[0-9+-]/ { if (skip) { skip = 0; next } cost[current] += $2; next }
-    END { for (o in cost) printf "%s\t%d\n", o, cost[o] }
-  ' "$out/callgrind.$1" | sort
+    /^[0-9+*-]/ { if (skip) { skip = 0; next } cost[current] += $2; next }
+    END { for (o in cost) printf "%s\t%.0f\n", o, cost[o] }
+  ' "$out/callgrind$1.$2" | LC_ALL=C sort
 }
-short=10 long=60
-count_by_object $short >"$out/objects.$short"
-count_by_object $long >"$out/objects.$long"
-join -t $'\t' -a 2 -e 0 -o 0,1.2,2.2 "$out/objects.$short" "$out/objects.$long" |
-  awk -F'\t' -v frames=$((long - short)) '
-    { per = ($3 - $2) / frames; if (per <= 0) next
-      group = $1
-      if (group ~ /korvath-bench/) group = "designer (own code)"
-      else if (group ~ /libGLU/) group = "GLU"
-      else if (group ~ /libglut/) group = "freeglut"
-      else if (group ~ /_dri|libGL|libglapi|libLLVM|^\?\?\?$/) group = "Mesa (GL, llvmpipe, JIT)"
-      else group = "other (libc, libm, X11, ...)"
-      sum[group] += per; total += per }
-    END { printf "\ninstructions per frame (callgrind, all threads)\n"
-          for (g in sum) printf "  %-32s %14.0f  %6.2f%%\n", g, sum[g], 100 * sum[g] / total
-          printf "  %-32s %14.0f\n", "total", total }
-  ' | tee "$out/instructions.txt"
-own=$(awk '/designer \(own code\)/ { print $(NF) }' "$out/instructions.txt")
+per_frame() {  # mode: instructions per frame, by group of object files
+  local short=10 long=60
+  count_by_object "$1" $short >"$out/objects$1.$short"
+  count_by_object "$1" $long >"$out/objects$1.$long"
+  LC_ALL=C join -t $'\t' -a 2 -e 0 -o 0,1.2,2.2 "$out/objects$1.$short" "$out/objects$1.$long" |
+    awk -F'\t' -v frames=$((long - short)) '
+      { group = $1
+        if (group ~ /korvath-bench/) group = "designer (own code)"
+        else if (group ~ /libGLU/) group = "GLU"
+        else if (group ~ /libglut/) group = "freeglut"
+        else if (group ~ /libLLVM|^\?\?\?$/) group = "Mesa: LLVM and JIT-compiled shaders"
+        else if (group ~ /_dri|libGL|libglapi/) group = "Mesa: GL and llvmpipe"
+        else group = "other (libc, libm, X11, ...)"
+        sum[group] += ($3 - $2) / frames }
+      END { for (g in sum) printf "%s\t%.0f\n", g, sum[g] }' | LC_ALL=C sort
+}
+per_frame --frames >"$out/designer-instructions.tsv"
+per_frame --replay-frames >"$out/replay-instructions.tsv"
+LC_ALL=C join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,2.2 "$out/designer-instructions.tsv" "$out/replay-instructions.tsv" |
+  awk -F'\t' '{ d[$1] = $2; r[$1] = $3; td += $2; tr += $3 }
+    END { printf "\ninstructions per frame (callgrind, every thread)\n"
+          printf "  %-38s %14s %8s %14s\n", "", "designer", "share", "replay"
+          for (g in d) printf "  %-38s %14.0f %7.3f%% %14.0f\n", g, d[g], 100 * d[g] / td, r[g]
+          printf "  %-38s %14.0f %8s %14.0f\n", "total", td, "", tr }' | tee "$out/instructions.txt"
+own=$(awk '/designer \(own code\)/ { print $(NF - 1) }' "$out/instructions.txt")
 
 # 5. Process start to first presented frame, median of five.
 for _ in 1 2 3 4 5; do
