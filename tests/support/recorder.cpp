@@ -178,13 +178,13 @@ long bufferSwaps()
     return swapCount;
 }
 
-Material currentMaterial()
+Material currentMaterial(GLenum face)
 {
     Material m{};
-    glGetMaterialfv(GL_FRONT, GL_AMBIENT, m.ambient);
-    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, m.diffuse);
-    glGetMaterialfv(GL_FRONT, GL_SPECULAR, m.specular);
-    glGetMaterialfv(GL_FRONT, GL_SHININESS, &m.shininess);
+    glGetMaterialfv(face, GL_AMBIENT, m.ambient);
+    glGetMaterialfv(face, GL_DIFFUSE, m.diffuse);
+    glGetMaterialfv(face, GL_SPECULAR, m.specular);
+    glGetMaterialfv(face, GL_SHININESS, &m.shininess);
     return m;
 }
 

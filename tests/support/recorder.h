@@ -3,6 +3,8 @@
 // real call through. The test binaries are linked with --wrap for these calls.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <array>
 #include <functional>
 #include <string>
@@ -48,8 +50,8 @@ long redisplayRequests();
 // Frames presented through glutSwapBuffers since the process started.
 long bufferSwaps();
 
-// Reads the GL's current front material.
-Material currentMaterial();
+// Reads the GL's current material of one face (the front, unless told otherwise).
+Material currentMaterial(GLenum face = GL_FRONT);
 bool sameMaterial(const Material& a, const Material& b);
 // The palette entry with exactly this material, or -1.
 int paletteIndexOf(const Material& material);
