@@ -144,15 +144,4 @@ TEST_F(Frame, LeavesTheMatricesAsItFoundThemAndRaisesNoError)
     EXPECT_TRUE(glErrors().empty());
 }
 
-TEST_F(Frame, LooksAtTheFigureFromTheCamera)
-{
-    const Matrix view = viewMatrix();
-    // From (0, 0, 6) looking at the origin with y up, the view is a step of 6 back.
-    EXPECT_TRUE(nearlyEqual(view, [] {
-        Matrix m = Matrix::identity();
-        m.at(2, 3) = -6.0;
-        return m;
-    }()));
-}
-
 }  // namespace
