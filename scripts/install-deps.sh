@@ -9,9 +9,12 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev      # tests and benchmarks
   xvfb xauth x11-utils xdotool imagemagick                   # a virtual display, real input, screenshots
   valgrind                                                   # the memory soak and the instruction counts
+  emscripten chromium python3                                # the web build, its browser tests, its server
 )
 
 missing=()
+# Node.js and npm drive the browser tests; any recent Node.js on the PATH will do.
+command -v node >/dev/null && command -v npm >/dev/null || missing+=(nodejs npm)
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$package")

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once optimised, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, each on a virtual X display.
+# AddressSanitizer and UndefinedBehaviorSanitizer, each on a virtual X display. The
+# optimised run includes the web build's tests in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+scripts/web.sh --build
+npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 xvfb-run -a -s "-screen 0 1920x1200x24" \
   bash -c 'cmake --workflow --preset release && cmake --workflow --preset sanitize'

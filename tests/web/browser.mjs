@@ -1,0 +1,165 @@
+// The web tests' kit: the built site served from 127.0.0.1, the system's Chromium driven
+// headless through the DevTools protocol, the native designer's reference frames, and a
+// picture comparison that forgives an edge moved by one pixel.
+import {spawnSync} from 'node:child_process';
+import {readFileSync, writeFileSync, mkdtempSync} from 'node:fs';
+import {createServer} from 'node:http';
+import {tmpdir} from 'node:os';
+import {extname, join, normalize} from 'node:path';
+import puppeteer from 'puppeteer-core';
+import {PNG} from 'pngjs';
+
+export const site = process.env.KORVATH_SITE;
+export const reference = process.env.KORVATH_REFERENCE;
+export const canvasSize = 700;
+export const artefacts = mkdtempSync(join(tmpdir(), 'korvath-web-'));
+
+const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
+
+// Serves the site's files, and nothing outside it, on a free port of the loopback address.
+export async function serveSite() {
+  const server = createServer((request, response) => {
+    const path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
+    const file = join(site, path.endsWith('/') ? join(path, 'index.html') : path);
+    try {
+      const body = readFileSync(file);
+      response.writeHead(200, {'Content-Type': contentTypes[extname(file)] || 'application/octet-stream'});
+      response.end(body);
+    } catch {
+      response.writeHead(404);
+      response.end();
+    }
+  });
+  await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+  return {server, url: `http://127.0.0.1:${server.address().port}/`};
+}
+
+export function launchChromium() {
+  return puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+}
+
+// A page showing the designer, its console lines and errors collected as they come.
+export async function openDesigner(browser, url) {
+  const page = await browser.newPage();
+  await page.setViewport({width: 1000, height: 900});
+  page.lines = [];
+  page.errors = [];
+  page.on('console', message => {
+    page.lines.push(message.text());
+    if (message.type() == 'error') page.errors.push(message.text());
+  });
+  page.on('pageerror', error => page.errors.push(error.message));
+  await page.goto(url);
+  await page.waitForFunction(() => window.Module && Module.calledRun);
+  await nextFrames(page);
+  return page;
+}
+
+// Waits until the designer has drawn at least two more frames.
+export function nextFrames(page) {
+  return page.evaluate(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
+}
+
+// The canvas as the page shows it: {width, height, rgb} with rows from the top.
+export async function canvasPicture(page) {
+  await nextFrames(page);
+  const png = PNG.sync.read(await (await page.$('#canvas')).screenshot());
+  const rgb = Buffer.alloc(png.width * png.height * 3);
+  for (let i = 0, j = 0; i < png.data.length; i += 4, j += 3) png.data.copy(rgb, j, i, i + 3);
+  return {width: png.width, height: png.height, rgb};
+}
+
+// The native designer's frame after the same menu choices.
+export function nativePicture(choices) {
+  const file = join(artefacts, `native-${Date.now()}-${Math.random().toString(16).slice(2)}.ppm`);
+  const run = spawnSync(reference, ['frame', file, ...choices], {encoding: 'utf8', timeout: 60000});
+  if (run.status !== 0) throw new Error(`web_reference failed: ${run.stderr}`);
+  const data = readFileSync(file);
+  const [, width, height] = data.toString('latin1', 0, 20).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  const headerLength = data.indexOf('255\n') + 4;
+  return {width: Number(width), height: Number(height), rgb: data.subarray(headerLength)};
+}
+
+export function nativeMenuTree() {
+  const run = spawnSync(reference, ['menu'], {encoding: 'utf8', timeout: 60000});
+  if (run.status !== 0) throw new Error(`web_reference failed: ${run.stderr}`);
+  return JSON.parse(run.stdout);
+}
+
+const levelTolerance = 16;
+
+// True when some pixel of `other` within one pixel of (x, y) lies within the tolerance of
+// `picture`'s pixel there on every channel.
+function hasMatch(picture, other, x, y) {
+  const at = (y * picture.width + x) * 3;
+  for (let dy = -1; dy <= 1; ++dy) {
+    for (let dx = -1; dx <= 1; ++dx) {
+      const nx = x + dx, ny = y + dy;
+      if (nx < 0 || ny < 0 || nx >= other.width || ny >= other.height) continue;
+      const near = (ny * other.width + nx) * 3;
+      if (Math.abs(picture.rgb[at] - other.rgb[near]) <= levelTolerance &&
+          Math.abs(picture.rgb[at + 1] - other.rgb[near + 1]) <= levelTolerance &&
+          Math.abs(picture.rgb[at + 2] - other.rgb[near + 2]) <= levelTolerance) return true;
+    }
+  }
+  return false;
+}
+
+// The pixels that find no match in the other picture, looked at from either side.
+export function mismatchedPixels(a, b) {
+  if (a.width != b.width || a.height != b.height) return a.width * a.height;
+  let count = 0;
+  for (let y = 0; y < a.height; ++y) {
+    for (let x = 0; x < a.width; ++x) {
+      if (!hasMatch(a, b, x, y) || !hasMatch(b, a, x, y)) ++count;
+    }
+  }
+  return count;
+}
+
+// Keeps a picture for a person to look at when a comparison fails.
+export function keep(picture, name) {
+  const png = new PNG({width: picture.width, height: picture.height});
+  for (let i = 0, j = 0; j < picture.rgb.length; i += 4, j += 3) {
+    picture.rgb.copy(png.data, i, j, j + 3);
+    png.data[i + 3] = 255;
+  }
+  const file = join(artefacts, `${name}.png`);
+  writeFileSync(file, PNG.sync.write(png));
+  return file;
+}
+
+// The deepest open list of the pop-up menu, or null.
+export function openMenuLabels(page) {
+  return page.evaluate(() => {
+    const lists = document.querySelectorAll('.popup-menu');
+    return lists.length ? [...lists[lists.length - 1].children].map(item => item.textContent) : null;
+  });
+}
+
+// Moves the pointer onto the entry with this label in the deepest open list.
+async function entry(page, label) {
+  const handle = await page.evaluateHandle(label => {
+    const lists = document.querySelectorAll('.popup-menu');
+    const last = lists[lists.length - 1];
+    return last ? [...last.children].find(item => item.textContent == label) || null : null;
+  }, label);
+  const element = handle.asElement();
+  if (!element) throw new Error(`no menu entry "${label}"`);
+  await element.hover();
+  return element;
+}
+
+// A right click on the canvas, then the entries of one menu path, as a person picks them.
+export async function choose(page, path, at = {x: 60, y: 60}) {
+  const box = await (await page.$('#canvas')).boundingBox();
+  await page.mouse.click(box.x + at.x, box.y + at.y, {button: 'right'});
+  const labels = path.split('/');
+  for (const label of labels.slice(0, -1)) await entry(page, label);
+  await (await entry(page, labels[labels.length - 1])).click();
+}

@@ -1,0 +1,155 @@
+// The designer in headless Chromium: its pictures against the native window's, real input
+// in the page, and its menu tree against the native one.
+import assert from 'node:assert/strict';
+import {after, before, describe, test} from 'node:test';
+import {
+  canvasPicture, canvasSize, choose, keep, launchChromium, mismatchedPixels, nativeMenuTree,
+  nativePicture, nextFrames, openDesigner, openMenuLabels, serveSite,
+} from './browser.mjs';
+
+// At most 0.2% of the canvas may differ beyond an edge moved by one pixel.
+const allowedMismatch = Math.floor(canvasSize * canvasSize * 0.002);
+
+let browser, served;
+before(async () => {
+  served = await serveSite();
+  browser = await launchChromium();
+});
+after(async () => {
+  await browser?.close();
+  served?.server.close();
+});
+
+async function freshDesigner() {
+  const page = await openDesigner(browser, served.url);
+  return page;
+}
+
+function both(path) {
+  return [`Weapons/Left weapon/${path}`, `Weapons/Right weapon/${path}`];
+}
+
+const scenarios = [
+  {name: 'start-up', choices: []},
+  ...['No weapon', 'Bolter', 'Bolt pistol', 'Knife facing up', 'Knife facing down'].map(weapon => (
+    {name: weapon, choices: both(weapon)})),
+  {name: 'every slot repainted', choices: [
+    'Colors/Main Color/Emerald Green', 'Colors/Trim Color/Lich Purple', 'Colors/Shoulder Color/Skull White',
+    'Colors/Metal Color/Brass', 'Colors/Weapon Color/Ultramarines Blue', 'Colors/Eye color/Sunburst Yellow']},
+  {name: 'every slot repainted again', choices: [
+    'Colors/Main Color/Bestial brown', 'Colors/Trim Color/Skull White', 'Colors/Shoulder Color/Chaos Black',
+    'Colors/Metal Color/Gunmetal', 'Colors/Weapon Color/Blood Red', 'Colors/Eye color/User defined']},
+];
+
+describe('the picture matches the native window', () => {
+  for (const {name, choices} of scenarios) {
+    test(name, async () => {
+      const page = await freshDesigner();
+      for (const choice of choices) await choose(page, choice);
+      const web = await canvasPicture(page);
+      const native = nativePicture(choices);
+      const mismatched = mismatchedPixels(web, native);
+      console.log(`${name}: ${mismatched} of ${canvasSize * canvasSize} pixels differ`);
+      if (mismatched > allowedMismatch) {
+        keep(web, `${name}-web`);
+        keep(native, `${name}-native`);
+      }
+      assert.ok(mismatched <= allowedMismatch, `${mismatched} pixels differ (at most ${allowedMismatch})`);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+  }
+});
+
+describe('real input in the page', () => {
+  let page, start;
+  before(async () => {
+    page = await freshDesigner();
+    start = await canvasPicture(page);
+  });
+  after(() => page.close());
+
+  test('a menu choice repaints the armour', async () => {
+    await choose(page, 'Colors/Main Color/Blood Red');
+    const red = await canvasPicture(page);
+    // The middle of the chest, main paint.
+    const at = (300 * canvasSize + 350) * 3;
+    const [r, g, b] = red.rgb.subarray(at, at + 3);
+    assert.ok(r > 2 * g && r > 2 * b, `chest is (${r}, ${g}, ${b})`);
+    await choose(page, 'Colors/Main Color/Ultramarines Blue');
+    assert.ok(mismatchedPixels(await canvasPicture(page), start) <= allowedMismatch);
+  });
+
+  test('six w presses swing the arm, six s presses bring it back', async () => {
+    const box = await (await page.$('#canvas')).boundingBox();
+    await page.mouse.click(box.x + 5, box.y + 5);  // gives the canvas the keys
+    for (let i = 0; i < 6; ++i) await page.keyboard.press('w');
+    assert.ok(mismatchedPixels(await canvasPicture(page), start) > allowedMismatch, 'the arm did not move');
+    for (let i = 0; i < 6; ++i) await page.keyboard.press('s');
+    assert.ok(mismatchedPixels(await canvasPicture(page), start) <= allowedMismatch, 'the arm did not come back');
+  });
+
+  test('a drag turns the view, and goes on outside the canvas', async () => {
+    const box = await (await page.$('#canvas')).boundingBox();
+    await page.mouse.move(box.x + 350, box.y + 350);
+    await page.mouse.down();
+    await page.mouse.move(box.x + 500, box.y + 350, {steps: 5});
+    const turned = await canvasPicture(page);
+    assert.ok(mismatchedPixels(turned, start) > allowedMismatch, 'the view did not turn');
+    await page.mouse.move(box.x + box.width + 100, box.y + 350, {steps: 5});
+    const further = await canvasPicture(page);
+    await page.mouse.up();
+    assert.ok(mismatchedPixels(further, turned) > allowedMismatch, 'the drag stopped at the canvas edge');
+  });
+
+  test('Escape closes an open menu without choosing', async () => {
+    const before = await canvasPicture(page);
+    await page.mouse.click(400, 400, {button: 'right'});
+    assert.notEqual(await openMenuLabels(page), null);
+    const colors = await page.$$('.popup-menu li');
+    await colors[1].hover();  // "Colors" opens its submenu
+    await page.keyboard.press('Escape');
+    assert.equal(await openMenuLabels(page), null);
+    assert.ok(mismatchedPixels(await canvasPicture(page), before) <= allowedMismatch);
+  });
+
+  test('Toggle idle prints "Starting to move" within a few seconds', async () => {
+    await choose(page, 'Toggle idle');
+    await page.waitForFunction(() => true);
+    const deadline = Date.now() + 5000;
+    while (!page.lines.includes('Starting to move') && Date.now() < deadline) await nextFrames(page);
+    assert.ok(page.lines.includes('Starting to move'));
+    assert.deepEqual(page.errors, []);
+  });
+});
+
+describe('the menu tree', () => {
+  // Walks the page's menu by hovering every submenu, as a person would. The open lists
+  // stand in the page from the top menu down, one for each level.
+  async function pageMenu(page, depth = 0) {
+    const items = await page.evaluate(depth => [...document.querySelectorAll('.popup-menu')[depth].children].map(
+      item => ({label: item.textContent, submenu: item.classList.contains('has-submenu'), value: item.dataset.value})),
+    depth);
+    const entries = [];
+    for (const [index, item] of items.entries()) {
+      if (!item.submenu) {
+        entries.push({label: item.label, value: Number(item.value)});
+        continue;
+      }
+      const handle = await page.evaluateHandle((depth, index) =>
+        document.querySelectorAll('.popup-menu')[depth].children[index], depth, index);
+      await handle.asElement().hover();
+      entries.push({label: item.label, entries: await pageMenu(page, depth + 1)});
+    }
+    return entries;
+  }
+
+  test('the page shows the native labels, order, nesting and values', async () => {
+    const page = await freshDesigner();
+    await page.mouse.click(400, 400, {button: 'right'});
+    const tree = await pageMenu(page);
+    await page.keyboard.press('Escape');
+    assert.deepEqual(tree, nativeMenuTree());
+    await page.close();
+  });
+});

@@ -1,0 +1,131 @@
+// The native designer as the web tests' reference: the real start-up in a real freeglut
+// window on Mesa, its menu tree as the toolkit holds it, and the picture a frame presents
+// after choices made through the menus' own handlers.
+//
+//   web_reference menu                          the attached menu tree, as JSON
+//   web_reference frame OUT.ppm [CHOICE ...]    one frame after the choices, as a binary PPM;
+//                                               a choice is a menu path, "Colors/Main Color/Blood Red"
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/startup.h"
+#include "render/frame.h"
+#include "support/menu_recorder.h"
+#include "support/recorder.h"
+
+namespace {
+
+MenuTree menus;
+
+const BuiltMenu* attachedMenu(int button)
+{
+    for (const MenuAttachment& attachment : menus.attachments) {
+        if (attachment.button == button) return menus.find(attachment.menu);
+    }
+    return nullptr;
+}
+
+std::string quoted(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void printMenu(const BuiltMenu& menu)
+{
+    std::printf("[");
+    const char* separator = "";
+    for (const MenuEntry& entry : menu.entries) {
+        std::printf("%s{\"label\":%s,", separator, quoted(entry.label).c_str());
+        const BuiltMenu* submenu = entry.isSubmenu ? menus.find(entry.value) : nullptr;
+        if (submenu != nullptr) {
+            std::printf("\"entries\":");
+            printMenu(*submenu);
+        } else {
+            std::printf("\"value\":%d", entry.value);
+        }
+        std::printf("}");
+        separator = ",";
+    }
+    std::printf("]");
+}
+
+// Follows a path of labels from the right button's menu and calls the chosen entry's handler.
+bool choose(const std::string& path)
+{
+    const BuiltMenu* menu = attachedMenu(GLUT_RIGHT_BUTTON);
+    std::size_t start = 0;
+    while (menu != nullptr) {
+        const std::size_t end = path.find('/', start);
+        const std::string label = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const MenuEntry* found = nullptr;
+        for (const MenuEntry& entry : menu->entries) {
+            if (entry.label == label) found = &entry;
+        }
+        if (found == nullptr) return false;
+        if (!found->isSubmenu) {
+            if (end != std::string::npos) return false;
+            menu->handler(found->value);
+            return true;
+        }
+        menu = menus.find(found->value);
+        start = end + 1;
+        if (end == std::string::npos) return false;
+    }
+    return false;
+}
+
+bool writePpm(const char* path, const Image& image)
+{
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return false;
+    std::fprintf(file, "P6\n%d %d\n255\n", image.width, image.height);
+    const bool written = std::fwrite(image.rgb.data(), 1, image.rgb.size(), file) == image.rgb.size();
+    return std::fclose(file) == 0 && written;
+}
+
+int frame(int count, char** choices, const char* out)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!choose(choices[i])) {
+            std::fprintf(stderr, "web_reference: no menu entry %s\n", choices[i]);
+            return 2;
+        }
+    }
+    // Let the window map and take its size before the frame that is kept.
+    for (int i = 0; i < 5; ++i) glutMainLoopEvent();
+    const Image image = capturePresented(display);
+    if (image.width == 0 || !writePpm(out, image)) {
+        std::fprintf(stderr, "web_reference: could not write %s\n", out);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    static char program[] = "web_reference";
+    static char* toolkitArguments[] = {program, nullptr};
+    int toolkitCount = 1;
+    menus = recordMenus([&] { startUp(&toolkitCount, toolkitArguments); });
+
+    if (argc == 2 && std::strcmp(argv[1], "menu") == 0) {
+        const BuiltMenu* top = attachedMenu(GLUT_RIGHT_BUTTON);
+        if (top == nullptr) return 1;
+        printMenu(*top);
+        std::printf("\n");
+        return 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "frame") == 0) return frame(argc - 3, argv + 3, argv[2]);
+    std::fprintf(stderr, "usage: web_reference menu | web_reference frame OUT.ppm [MENU/PATH ...]\n");
+    return 2;
+}
