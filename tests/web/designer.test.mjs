@@ -89,7 +89,7 @@ describe('real input in the page', () => {
     assert.ok(mismatchedPixels(await canvasPicture(page), start) <= allowedMismatch, 'the arm did not come back');
   });
 
-  test('a drag turns the view, and goes on outside the canvas', async () => {
+  test('a drag turns the view, goes on outside the canvas, and works by touch', async () => {
     const box = await (await page.$('#canvas')).boundingBox();
     await page.mouse.move(box.x + 350, box.y + 350);
     await page.mouse.down();
@@ -100,6 +100,11 @@ describe('real input in the page', () => {
     const further = await canvasPicture(page);
     await page.mouse.up();
     assert.ok(mismatchedPixels(further, turned) > allowedMismatch, 'the drag stopped at the canvas edge');
+
+    await page.touchscreen.touchStart(box.x + 350, box.y + 350);
+    await page.touchscreen.touchMove(box.x + 350, box.y + 450);
+    await page.touchscreen.touchEnd();
+    assert.ok(mismatchedPixels(await canvasPicture(page), further) > allowedMismatch, 'a touch drag did not turn it');
   });
 
   test('Escape closes an open menu without choosing', async () => {
@@ -150,6 +155,47 @@ describe('the menu tree', () => {
     const tree = await pageMenu(page);
     await page.keyboard.press('Escape');
     assert.deepEqual(tree, nativeMenuTree());
+    await page.close();
+  });
+});
+
+describe('bad input', () => {
+  test('keys before the first frame are ignored, and nothing breaks', async () => {
+    const page = await browser.newPage();
+    const errors = [];
+    page.on('pageerror', error => errors.push(error.message));
+    await page.goto(served.url, {waitUntil: 'domcontentloaded'});
+    await page.focus('#canvas');
+    for (const key of 'wwwwwwiiiii[[[') await page.keyboard.press(key);
+    await page.waitForFunction(() => window.Module && Module.calledRun);
+    await nextFrames(page);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('resizing, zooming, switching tabs and right-clicking an open menu lose nothing', async () => {
+    const page = await freshDesigner();
+    await choose(page, 'Colors/Main Color/Blood Red');
+    const before = await canvasPicture(page);
+
+    await page.setViewport({width: 500, height: 400});
+    await page.setViewport({width: 1000, height: 900, deviceScaleFactor: 2});
+    await nextFrames(page);
+    await page.setViewport({width: 1000, height: 900});
+
+    const other = await browser.newPage();
+    await other.bringToFront();
+    await new Promise(resolve => setTimeout(resolve, 500));
+    await page.bringToFront();
+    await other.close();
+
+    await page.mouse.click(300, 300, {button: 'right'});
+    await page.mouse.click(200, 500, {button: 'right'});
+    assert.equal(await page.evaluate(() => document.querySelectorAll('.popup-menu').length), 1);
+    await page.keyboard.press('Escape');
+
+    assert.ok(mismatchedPixels(await canvasPicture(page), before) <= allowedMismatch, 'the design changed');
+    assert.deepEqual(page.errors, []);
     await page.close();
   });
 });
