@@ -34,12 +34,12 @@ export async function serveSite() {
   return {server, url: `http://127.0.0.1:${server.address().port}/`};
 }
 
-export function launchChromium() {
+export function launchChromium(extraArguments = []) {
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+      '--disable-background-networking', '--disable-component-update', '--disable-sync', ...extraArguments],
   });
 }
 

@@ -159,6 +159,21 @@ describe('the menu tree', () => {
   });
 });
 
+test('a menu near the page\'s corner opens inwards, submenus too', async () => {
+  const page = await freshDesigner();
+  await page.setViewport({width: 600, height: 500});
+  await page.mouse.click(590, 490, {button: 'right'});
+  await (await page.$$('.popup-menu li'))[1].hover();  // "Colors"
+  await (await page.$$('.popup-menu'))[1].$$('li').then(items => items[5].hover());  // "Eye color"
+  const outside = await page.evaluate(() => [...document.querySelectorAll('.popup-menu')].filter(list => {
+    const box = list.getBoundingClientRect();
+    return box.left < 0 || box.top < 0 || box.right > innerWidth || box.bottom > innerHeight;
+  }).length);
+  assert.equal(await page.evaluate(() => document.querySelectorAll('.popup-menu').length), 3);
+  assert.equal(outside, 0);
+  await page.close();
+});
+
 describe('bad input', () => {
   test('keys before the first frame are ignored, and nothing breaks', async () => {
     const page = await browser.newPage();

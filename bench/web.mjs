@@ -1,0 +1,84 @@
+// The web build's frame in headless Chromium at 700 by 700: the page's own display callback
+// timed with a GL finish after each call (as the native benchmark times its frames), the
+// frames per second the page reaches when the browser does not hold it to the display's
+// rate, where a frame's main-thread time goes (by a CPU profile), and the site's size.
+//
+//   KORVATH_SITE=build/web/site node bench/web.mjs
+import {readdirSync, statSync} from 'node:fs';
+import {join} from 'node:path';
+import {launchChromium, serveSite, site} from '../tests/web/browser.mjs';
+
+const timedFrames = 300;
+
+function siteBytes() {
+  return readdirSync(site).reduce((total, name) => total + statSync(join(site, name)).size, 0);
+}
+
+// Milliseconds per call of the designer's display callback, with and without a finish.
+function timeDisplay(page, finish) {
+  return page.evaluate((frames, finish) => {
+    const display = getWasmTableEntry(GLUT.displayFunc);
+    const started = performance.now();
+    for (let i = 0; i < frames; ++i) {
+      display();
+      if (finish) GLctx.finish();
+    }
+    return (performance.now() - started) / frames;
+  }, timedFrames, finish);
+}
+
+// Frames the page presents in two seconds, counted by its animation frames.
+function presentedPerSecond(page) {
+  return page.evaluate(() => new Promise(done => {
+    let frames = 0;
+    const started = performance.now();
+    const count = () => {
+      ++frames;
+      if (performance.now() - started < 2000) requestAnimationFrame(count);
+      else done(frames * 1000 / (performance.now() - started));
+    };
+    requestAnimationFrame(count);
+  }));
+}
+
+// Self time of a CPU profile of `frames` display calls, by where the code lives.
+async function timeByPlace(page) {
+  const session = await page.createCDPSession();
+  await session.send('Profiler.enable');
+  await session.send('Profiler.setSamplingInterval', {interval: 100});
+  await session.send('Profiler.start');
+  await timeDisplay(page, true);
+  const {profile} = await session.send('Profiler.stop');
+  const byNode = new Map(profile.nodes.map(node => [node.id, node]));
+  const places = {};
+  for (let i = 0; i < profile.samples.length; ++i) {
+    const {callFrame} = byNode.get(profile.samples[i]);
+    let place = 'other';
+    if (callFrame.url.startsWith('wasm://')) place = 'designer and platform layer (WebAssembly)';
+    else if (callFrame.url.endsWith('korvath-designer.js')) place = 'GL emulation and toolkit (JavaScript)';
+    else if (callFrame.functionName == 'finish') place = 'waiting for rasterisation (finish)';
+    else if (callFrame.url == '' && !callFrame.functionName.startsWith('(')) place = 'WebGL calls';
+    else if (callFrame.functionName == '(garbage collector)') place = 'garbage collection';
+    places[place] = (places[place] || 0) + (profile.timeDeltas[i] || 0);
+  }
+  const total = Object.values(places).reduce((a, b) => a + b, 0);
+  return Object.entries(places).sort((a, b) => b[1] - a[1]).map(([place, time]) => [place, time / total]);
+}
+
+const served = await serveSite();
+const browser = await launchChromium(['--disable-gpu-vsync', '--disable-frame-rate-limit']);
+try {
+  const page = await browser.newPage();
+  await page.setViewport({width: 1000, height: 900});
+  await page.goto(served.url);
+  await page.waitForFunction(() => window.Module && Module.calledRun);
+  await timeDisplay(page, true);  // warm up: compiled shaders, optimised JavaScript
+  const finished = await timeDisplay(page, true);
+  const issued = await timeDisplay(page, false);
+  const fps = await presentedPerSecond(page);
+  const places = await timeByPlace(page);
+  console.log(JSON.stringify({finished, issued, fps, siteBytes: siteBytes(), places}));
+} finally {
+  await browser.close();
+  served.server.close();
+}
