@@ -3,7 +3,10 @@
 // frames per second the page reaches when the browser does not hold it to the display's
 // rate, where a frame's main-thread time goes (by a CPU profile), and the site's size.
 //
-//   KORVATH_SITE=build/web/site node bench/web.mjs
+// In the same run, the native designer frame under Xvfb, from the frame benchmarks.
+//
+//   bench/web.sh   (builds both, then runs this with KORVATH_SITE and KORVATH_BENCH set)
+import {spawnSync} from 'node:child_process';
 import {readdirSync, statSync} from 'node:fs';
 import {join} from 'node:path';
 import {launchChromium, serveSite, site} from '../tests/web/browser.mjs';
@@ -65,6 +68,32 @@ async function timeByPlace(page) {
   return Object.entries(places).sort((a, b) => b[1] - a[1]).map(([place, time]) => [place, time / total]);
 }
 
+// Milliseconds per native designer frame, each ended by glFinish, on a virtual display.
+function nativeFrame() {
+  const run = spawnSync('xvfb-run', ['-a', '-s', '-screen 0 1024x768x24', process.env.KORVATH_BENCH,
+    '--benchmark_filter=^designer frame$', '--benchmark_min_time=2', '--benchmark_format=json'],
+  {encoding: 'utf8', timeout: 120000});
+  if (run.status !== 0) throw new Error(`korvath-bench failed: ${run.stderr}`);
+  const [frame] = JSON.parse(run.stdout).benchmarks;
+  return frame.real_time / 1e6 * ({ns: 1, us: 1e3, ms: 1e6, s: 1e9}[frame.time_unit]);
+}
+
+function report({native, finished, issued, fps, places}) {
+  const rows = [
+    ['native designer frame (Xvfb, llvmpipe)', `${native.toFixed(2)} ms (${(1000 / native).toFixed(0)} fps)`],
+    ['web designer frame (headless Chromium, SwiftShader)', `${finished.toFixed(2)} ms (${(1000 / finished).toFixed(0)} fps)`],
+    ['web frame / native frame', (finished / native).toFixed(2)],
+    ['web frame without waiting for the rasteriser', `${issued.toFixed(2)} ms`],
+    ['frames the page presents per second (no vsync)', fps.toFixed(0)],
+    ['site size (page, JavaScript, WebAssembly)', `${(siteBytes() / 1024).toFixed(0)} KiB`],
+  ];
+  console.log('| measure | value |\n|---|---|');
+  for (const [measure, value] of rows) console.log(`| ${measure} | ${value} |`);
+  console.log('\nmain-thread time of the web frame, by place (CPU profile)');
+  for (const [place, share] of places) console.log(`  ${place.padEnd(48)} ${(100 * share).toFixed(1)}%`);
+}
+
+const native = nativeFrame();
 const served = await serveSite();
 const browser = await launchChromium(['--disable-gpu-vsync', '--disable-frame-rate-limit']);
 try {
@@ -77,7 +106,7 @@ try {
   const issued = await timeDisplay(page, false);
   const fps = await presentedPerSecond(page);
   const places = await timeByPlace(page);
-  console.log(JSON.stringify({finished, issued, fps, siteBytes: siteBytes(), places}));
+  report({native, finished, issued, fps, places});
 } finally {
   await browser.close();
   served.server.close();

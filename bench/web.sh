@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the native benchmarks and the web build, then measures in one run the native
+# designer frame under Xvfb and the web build's frame in headless Chromium, and prints
+# their ratio, the page's frame rate, the site's size and where the web frame's time goes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh >/dev/null
+cmake --preset release >/dev/null
+cmake --build --preset release --target korvath-bench >/dev/null
+scripts/web.sh --build >/dev/null
+[[ -d tests/web/node_modules ]] || npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/web.mjs
