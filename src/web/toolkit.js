@@ -40,6 +40,9 @@ var LibraryKorvathToolkit = {
     emulatedBegin(mode);
   },
 
+  // The emulation always shades smoothly, the one model the designer asks for.
+  glShadeModel: function(mode) {},
+
   // ---- Pop-up menus: the toolkit's menu calls, shown as an HTML menu over the page. ----
   $PopupMenus: {
     menus: [],         // by id - 1: {handler, entries: [{label, value, submenu}]}

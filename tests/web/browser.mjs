@@ -49,6 +49,8 @@ export async function openDesigner(browser, url) {
   await page.setViewport({width: 1000, height: 900});
   page.lines = [];
   page.errors = [];
+  page.requests = [];
+  page.on('request', request => page.requests.push(request.url()));
   page.on('console', message => {
     page.lines.push(message.text());
     if (message.type() == 'error') page.errors.push(message.text());

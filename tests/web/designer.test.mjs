@@ -56,6 +56,7 @@ describe('the picture matches the native window', () => {
       }
       assert.ok(mismatched <= allowedMismatch, `${mismatched} pixels differ (at most ${allowedMismatch})`);
       assert.deepEqual(page.errors, []);
+      assert.deepEqual(page.requests.filter(url => !url.startsWith(served.url)), [], 'the page loaded from elsewhere');
       await page.close();
     });
   }
