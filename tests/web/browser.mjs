@@ -2,7 +2,7 @@
 // headless through the DevTools protocol, the native designer's reference frames, and a
 // picture comparison that forgives an edge moved by one pixel.
 import {spawnSync} from 'node:child_process';
-import {readFileSync, writeFileSync, mkdtempSync} from 'node:fs';
+import {mkdirSync, mkdtempSync, readFileSync, writeFileSync} from 'node:fs';
 import {createServer} from 'node:http';
 import {tmpdir} from 'node:os';
 import {extname, join, normalize} from 'node:path';
@@ -12,7 +12,10 @@ import {PNG} from 'pngjs';
 export const site = process.env.KORVATH_SITE;
 export const reference = process.env.KORVATH_REFERENCE;
 export const canvasSize = 700;
-export const artefacts = mkdtempSync(join(tmpdir(), 'korvath-web-'));
+// Reference frames, and the pictures of a failed comparison, for a person to look at.
+export const artefacts = process.env.KORVATH_ARTEFACTS || mkdtempSync(join(tmpdir(), 'korvath-web-'));
+mkdirSync(artefacts, {recursive: true});
+let referenceFrames = 0;
 
 const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
 
@@ -78,7 +81,7 @@ export async function canvasPicture(page) {
 
 // The native designer's frame after the same menu choices.
 export function nativePicture(choices) {
-  const file = join(artefacts, `native-${Date.now()}-${Math.random().toString(16).slice(2)}.ppm`);
+  const file = join(artefacts, `native-${++referenceFrames}.ppm`);
   const run = spawnSync(reference, ['frame', file, ...choices], {encoding: 'utf8', timeout: 60000});
   if (run.status !== 0) throw new Error(`web_reference failed: ${run.stderr}`);
   const data = readFileSync(file);

@@ -51,8 +51,7 @@ describe('the picture matches the native window', () => {
       const mismatched = mismatchedPixels(web, native);
       console.log(`${name}: ${mismatched} of ${canvasSize * canvasSize} pixels differ`);
       if (mismatched > allowedMismatch) {
-        keep(web, `${name}-web`);
-        keep(native, `${name}-native`);
+        console.log(`kept ${keep(web, `${name}-web`)} and ${keep(native, `${name}-native`)}`);
       }
       assert.ok(mismatched <= allowedMismatch, `${mismatched} pixels differ (at most ${allowedMismatch})`);
       assert.deepEqual(page.errors, []);
