@@ -1,3 +1,4 @@
+// Every vertex carries its own normal: some GLs ignore a normal given once for several vertices.
 #include "web/shapes.h"
 
 #include <GL/gl.h>
@@ -5,14 +6,12 @@
 #include <algorithm>
 #include <cmath>
 
-// A normal goes with every vertex: some GLs ignore one given once for several vertices.
-
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
 // Counts that would need more vertices than this come only from a broken caller: drawing
-// them would stall the frame for good, and the desktop toolkit gives up the process on them.
+// them would stall the frame for good (on such a sphere, the desktop toolkit ends the process).
 constexpr long long vertexLimit = 1LL << 22;
 
 // GLU keeps its directions round the axis in a table of 240 entries, the last one repeating
@@ -186,7 +185,8 @@ void drawCylinder(double baseRadius, double topRadius, double height, int slices
             const double level = static_cast<double>(stack + row) / stacks;
             const double radius = baseRadius - narrowing * level;
             const Vector radial = quadricRadial(slice, slices);
-            emit({radial.x * outward, radial.y * outward, upward}, {radial.x * radius, radial.y * radius, height * level});
+            emit({radial.x * outward, radial.y * outward, upward},
+                 {radial.x * radius, radial.y * radius, height * level});
         });
     }
 }
