@@ -79,12 +79,12 @@ void torusVertex(double tubeRadius, double centreRadius, int side, int sides, in
 
 // GLU draws every band of a cylinder or disk as a quad strip pairing each point of a first
 // row with the point of the second row at the same slice, and the GL splits each quad along
-// its diagonal from the first row's earlier point. Drawn as those very triangles, a band
-// rasterises alike on a GL that has no quads. `point(row, slice)` emits one point of the band.
+// its diagonal from the first row's earlier point. Given as those very triangles, a band
+// rasterises alike on a GL without quads, and all bands of a shape go in one glBegin.
+// `point(row, slice)` emits one point of the band.
 template <typename BandPoint>
-void drawBand(int slices, const BandPoint& point)
+void bandTriangles(int slices, const BandPoint& point)
 {
-    glBegin(GL_TRIANGLES);
     for (int slice = 0; slice < slices; ++slice) {
         point(0, slice + 1);
         point(0, slice);
@@ -93,7 +93,6 @@ void drawBand(int slices, const BandPoint& point)
         point(1, slice);
         point(1, slice + 1);
     }
-    glEnd();
 }
 
 // GLU's directions away from the z axis start at +y and turn towards +x.
@@ -180,8 +179,9 @@ void drawCylinder(double baseRadius, double topRadius, double height, int slices
     if (slant == 0.0) return;
     const double outward = height / slant;
     const double upward = narrowing / slant;
+    glBegin(GL_TRIANGLES);
     for (int stack = 0; stack < stacks; ++stack) {
-        drawBand(slices, [&](int row, int slice) {
+        bandTriangles(slices, [&](int row, int slice) {
             const double level = static_cast<double>(stack + row) / stacks;
             const double radius = baseRadius - narrowing * level;
             const Vector radial = quadricRadial(slice, slices);
@@ -189,6 +189,7 @@ void drawCylinder(double baseRadius, double topRadius, double height, int slices
                  {radial.x * radius, radial.y * radius, height * level});
         });
     }
+    glEnd();
 }
 
 // Rings of the disk are counted from the rim (0) inwards; a band lies between two of them.
@@ -212,9 +213,13 @@ void drawDisk(double innerRadius, double outerRadius, int slices, int loops)
         for (int slice = slices; slice >= 0; --slice) ringPoint(loops - 1, slice);
         glEnd();
     }
+    // An empty glBegin/glEnd pair is legal, but no use to a GL that emulates it.
+    if (bands == 0) return;
+    glBegin(GL_TRIANGLES);
     for (int band = 0; band < bands; ++band) {
-        drawBand(slices, [&](int row, int slice) { ringPoint(band + row, slice); });
+        bandTriangles(slices, [&](int row, int slice) { ringPoint(band + row, slice); });
     }
+    glEnd();
 }
 
 void multiplyLookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
