@@ -256,7 +256,7 @@ TEST_P(ShapesTest, MakesTheGlDrawTheDesktopsTrianglesInItsOrder)
 }
 
 // Rasterised, they give the same picture, even where the GL splits GLU's quads: the window
-// positions, a hundred-thousandth of a pixel apart at most, only ever move a colour by one level.
+// positions, well under a thousandth of a pixel apart, only ever move a colour by one level.
 TEST_P(ShapesTest, PaintsTheDesktopsPixels)
 {
     lightAlongAxes(1.0f);
