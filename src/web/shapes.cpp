@@ -1,0 +1,239 @@
+// Every vertex carries its own normal: some GLs ignore a normal given once for several vertices.
+#include "web/shapes.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+
+// Counts that would need more vertices than this come only from a broken caller: drawing
+// them would stall the frame for good (on such a sphere, the desktop toolkit ends the process).
+constexpr long long vertexLimit = 1LL << 22;
+
+// GLU keeps its directions round the axis in a table of 240 entries, the last one repeating
+// the first, so a quadric never has more slices than this.
+constexpr int maxQuadricSlices = 239;
+
+struct Vector {
+    double x;
+    double y;
+    double z;
+};
+
+Vector cross(const Vector& a, const Vector& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// Scaled to unit length. A zero vector stays zero, as GLU leaves it, which makes a look-at
+// without a direction flatten the scene instead of filling the matrix with NaN.
+Vector normalised(const Vector& v)
+{
+    const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (length == 0.0) return v;
+    return {v.x / length, v.y / length, v.z / length};
+}
+
+void emit(const Vector& normal, const Vector& position)
+{
+    glNormal3f(static_cast<float>(normal.x), static_cast<float>(normal.y), static_cast<float>(normal.z));
+    glVertex3f(static_cast<float>(position.x), static_cast<float>(position.y), static_cast<float>(position.z));
+}
+
+// Step `step` of `steps` equal steps round a circle. The last step lands exactly on the
+// first, so that a closed strip meets itself without a crack.
+struct Turn {
+    double cosine;
+    double sine;
+};
+
+Turn around(int step, int steps)
+{
+    const double angle = 2.0 * pi * (step % steps) / steps;
+    return {std::cos(angle), std::sin(angle)};
+}
+
+// Ring 0 is the north pole (+z), ring `stacks` the south pole; the meridians turn from +x towards -y.
+void sphereVertex(double radius, int ring, int stacks, int slice, int slices)
+{
+    const double polar = pi * ring / stacks;
+    const Turn meridian = around(slice, slices);
+    const Vector outward = {std::sin(polar) * meridian.cosine, -std::sin(polar) * meridian.sine, std::cos(polar)};
+    emit(outward, {outward.x * radius, outward.y * radius, outward.z * radius});
+}
+
+// Side 0 is the tube's outermost line; the sides turn from there towards -z. The rings turn
+// round the z axis from +x towards +y.
+void torusVertex(double tubeRadius, double centreRadius, int side, int sides, int ring, int rings)
+{
+    const Turn across = around(side, sides);
+    const Turn along = around(ring, rings);
+    const double distance = centreRadius + tubeRadius * across.cosine;
+    emit({across.cosine * along.cosine, across.cosine * along.sine, -across.sine},
+         {distance * along.cosine, distance * along.sine, -tubeRadius * across.sine});
+}
+
+// GLU draws every band of a cylinder or disk as a quad strip pairing each point of a first
+// row with the point of the second row at the same slice, and the GL splits each quad along
+// its diagonal from the first row's earlier point. Given as those very triangles, a band
+// rasterises alike on a GL without quads, and all bands of a shape go in one glBegin.
+// `point(row, slice)` emits one point of the band.
+template <typename BandPoint>
+void bandTriangles(int slices, const BandPoint& point)
+{
+    for (int slice = 0; slice < slices; ++slice) {
+        point(0, slice + 1);
+        point(0, slice);
+        point(1, slice + 1);
+        point(0, slice);
+        point(1, slice);
+        point(1, slice + 1);
+    }
+}
+
+// GLU's directions away from the z axis start at +y and turn towards +x.
+Vector quadricRadial(int slice, int slices)
+{
+    const Turn turn = around(slice, slices);
+    return {turn.sine, turn.cosine, 0.0};
+}
+
+// Each face with its outward normal and its corners counter-clockwise seen from outside;
+// the toolkit draws a face as two triangles fanned from its first corner.
+struct CubeFace {
+    float normal[3];
+    float corners[4][3];
+};
+
+constexpr CubeFace cubeFaces[] = {
+    {{0.0f, 0.0f, 1.0f}, {{1.0f, 1.0f, 1.0f}, {-1.0f, 1.0f, 1.0f}, {-1.0f, -1.0f, 1.0f}, {1.0f, -1.0f, 1.0f}}},
+    {{1.0f, 0.0f, 0.0f}, {{1.0f, 1.0f, 1.0f}, {1.0f, -1.0f, 1.0f}, {1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, -1.0f}}},
+    {{0.0f, 1.0f, 0.0f}, {{1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, -1.0f}, {-1.0f, 1.0f, -1.0f}, {-1.0f, 1.0f, 1.0f}}},
+    {{-1.0f, 0.0f, 0.0f}, {{-1.0f, 1.0f, 1.0f}, {-1.0f, 1.0f, -1.0f}, {-1.0f, -1.0f, -1.0f}, {-1.0f, -1.0f, 1.0f}}},
+    {{0.0f, -1.0f, 0.0f}, {{-1.0f, -1.0f, -1.0f}, {1.0f, -1.0f, -1.0f}, {1.0f, -1.0f, 1.0f}, {-1.0f, -1.0f, 1.0f}}},
+    {{0.0f, 0.0f, -1.0f}, {{1.0f, -1.0f, -1.0f}, {-1.0f, -1.0f, -1.0f}, {-1.0f, 1.0f, -1.0f}, {1.0f, 1.0f, -1.0f}}},
+};
+
+constexpr int faceTriangles[] = {0, 1, 2, 0, 2, 3};
+
+}  // namespace
+
+// One strip per stack from the north pole down, each pairing the lower ring's points
+// with the upper ring's; at a pole, the ring is the pole itself, repeated.
+void drawSolidSphere(double radius, int slices, int stacks)
+{
+    if (slices < 1 || stacks < 2) return;
+    if ((slices + 1LL) * 2 * stacks > vertexLimit) return;
+    for (int stack = 0; stack < stacks; ++stack) {
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int slice = 0; slice <= slices; ++slice) {
+            sphereVertex(radius, stack + 1, stacks, slice, slices);
+            sphereVertex(radius, stack, stacks, slice, slices);
+        }
+        glEnd();
+    }
+}
+
+void drawSolidCube(double size)
+{
+    const float half = static_cast<float>(size / 2.0);
+    glBegin(GL_TRIANGLES);
+    for (const CubeFace& face : cubeFaces) {
+        for (int corner : faceTriangles) {
+            const float* at = face.corners[corner];
+            glNormal3f(face.normal[0], face.normal[1], face.normal[2]);
+            glVertex3f(at[0] * half, at[1] * half, at[2] * half);
+        }
+    }
+    glEnd();
+}
+
+// One strip per band between two neighbouring sides of the tube, all the way round the axis.
+void drawSolidTorus(double innerRadius, double outerRadius, int sides, int rings)
+{
+    if (sides < 2 || rings < 2) return;
+    if ((rings + 1LL) * 2 * sides > vertexLimit) return;
+    for (int side = 0; side < sides; ++side) {
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int ring = 0; ring <= rings; ++ring) {
+            torusVertex(innerRadius, outerRadius, side, sides, ring, rings);
+            torusVertex(innerRadius, outerRadius, side + 1, sides, ring, rings);
+        }
+        glEnd();
+    }
+}
+
+// One band per stack from the base up. Every point of a slice shares the normal of the slanted side.
+void drawCylinder(double baseRadius, double topRadius, double height, int slices, int stacks)
+{
+    slices = std::min(slices, maxQuadricSlices);
+    if (slices < 2 || stacks < 1 || baseRadius < 0.0 || topRadius < 0.0 || height < 0.0) return;
+    if (6LL * slices * stacks > vertexLimit) return;
+    const double narrowing = baseRadius - topRadius;
+    const double slant = std::sqrt(narrowing * narrowing + height * height);
+    // With neither height nor taper the side has no direction to face.
+    if (slant == 0.0) return;
+    const double outward = height / slant;
+    const double upward = narrowing / slant;
+    glBegin(GL_TRIANGLES);
+    for (int stack = 0; stack < stacks; ++stack) {
+        bandTriangles(slices, [&](int row, int slice) {
+            const double level = static_cast<double>(stack + row) / stacks;
+            const double radius = baseRadius - narrowing * level;
+            const Vector radial = quadricRadial(slice, slices);
+            emit({radial.x * outward, radial.y * outward, upward},
+                 {radial.x * radius, radial.y * radius, height * level});
+        });
+    }
+    glEnd();
+}
+
+// Rings of the disk are counted from the rim (0) inwards; a band lies between two of them.
+void drawDisk(double innerRadius, double outerRadius, int slices, int loops)
+{
+    slices = std::min(slices, maxQuadricSlices);
+    if (slices < 2 || loops < 1 || innerRadius < 0.0 || outerRadius <= 0.0 || innerRadius > outerRadius) return;
+    if (6LL * slices * loops > vertexLimit) return;
+    const auto ringPoint = [&](int ring, int slice) {
+        const double radius = outerRadius - (outerRadius - innerRadius) * ring / loops;
+        const Vector radial = quadricRadial(slice, slices);
+        emit({0.0, 0.0, 1.0}, {radial.x * radius, radial.y * radius, 0.0});
+    };
+    int bands = loops;
+    // Without a hole, the innermost loop is a fan round the centre, and GLU draws it first,
+    // turning against its usual direction so as to face +z.
+    if (innerRadius == 0.0) {
+        --bands;
+        glBegin(GL_TRIANGLE_FAN);
+        emit({0.0, 0.0, 1.0}, {0.0, 0.0, 0.0});
+        for (int slice = slices; slice >= 0; --slice) ringPoint(loops - 1, slice);
+        glEnd();
+    }
+    // An empty glBegin/glEnd pair is legal, but no use to a GL that emulates it.
+    if (bands == 0) return;
+    glBegin(GL_TRIANGLES);
+    for (int band = 0; band < bands; ++band) {
+        bandTriangles(slices, [&](int row, int slice) { ringPoint(band + row, slice); });
+    }
+    glEnd();
+}
+
+void multiplyLookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
+                    double upX, double upY, double upZ)
+{
+    const Vector forward = normalised({centerX - eyeX, centerY - eyeY, centerZ - eyeZ});
+    const Vector side = normalised(cross(forward, {upX, upY, upZ}));
+    const Vector up = cross(side, forward);
+    // Rows: side, up and backwards; the GL reads the matrix column by column.
+    const float rotation[16] = {
+        static_cast<float>(side.x), static_cast<float>(up.x), static_cast<float>(-forward.x), 0.0f,
+        static_cast<float>(side.y), static_cast<float>(up.y), static_cast<float>(-forward.y), 0.0f,
+        static_cast<float>(side.z), static_cast<float>(up.z), static_cast<float>(-forward.z), 0.0f,
+        0.0f,                       0.0f,                     0.0f,                           1.0f};
+    glMultMatrixf(rotation);
+    glTranslatef(static_cast<float>(-eyeX), static_cast<float>(-eyeY), static_cast<float>(-eyeZ));
+}
