@@ -85,8 +85,8 @@ var LibraryKorvathToolkit = {
     // Places a list at (x, y) in the page, moved inwards where it would cross an edge;
     // `leftX` is where it goes instead when it does not fit to the right.
     place: function(list, x, y, leftX) {
-      var width = list.offsetWidth, height = list.offsetHeight;
-      var right = window.innerWidth, bottom = window.innerHeight;
+      var size = list.getBoundingClientRect(), width = size.width, height = size.height;
+      var right = document.documentElement.clientWidth, bottom = document.documentElement.clientHeight;
       if (x + width > right) x = leftX !== undefined ? leftX - width : right - width;
       if (y + height > bottom) y = bottom - height;
       list.style.left = Math.max(0, x) + 'px';

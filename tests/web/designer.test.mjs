@@ -162,12 +162,14 @@ describe('the menu tree', () => {
 test('a menu near the page\'s corner opens inwards, submenus too', async () => {
   const page = await freshDesigner();
   await page.setViewport({width: 600, height: 500});
+  await nextFrames(page);  // a resize closes an open menu: let it pass first
   await page.mouse.click(590, 490, {button: 'right'});
   await (await page.$$('.popup-menu li'))[1].hover();  // "Colors"
   await (await page.$$('.popup-menu'))[1].$$('li').then(items => items[5].hover());  // "Eye color"
   const outside = await page.evaluate(() => [...document.querySelectorAll('.popup-menu')].filter(list => {
     const box = list.getBoundingClientRect();
-    return box.left < 0 || box.top < 0 || box.right > innerWidth || box.bottom > innerHeight;
+    const {clientWidth, clientHeight} = document.documentElement;
+    return box.left < 0 || box.top < 0 || box.right > clientWidth || box.bottom > clientHeight;
   }).length);
   assert.equal(await page.evaluate(() => document.querySelectorAll('.popup-menu').length), 3);
   assert.equal(outside, 0);
