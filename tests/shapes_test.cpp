@@ -281,8 +281,8 @@ TEST_P(ShapesTest, PaintsTheDesktopsPixels)
 
 INSTANTIATE_TEST_SUITE_P(Shapes, ShapesTest, ::testing::ValuesIn(shapeCases));
 
-// Counts on which the desktop toolkit gives up the whole process, or which would keep the GL
-// busy for good: the browser draws nothing for them, at once.
+// Counts on which the desktop toolkit gives up the whole process, which would keep the GL
+// busy for good, or which overflow the browser's glBegin: the layer draws nothing for them.
 TEST_F(DesignerTest, ShapesWithImpossibleCountsDrawNothing)
 {
     const std::function<void()> drawings[] = {
@@ -292,6 +292,7 @@ TEST_F(DesignerTest, ShapesWithImpossibleCountsDrawNothing)
         [] { drawSolidTorus(0.2, 0.6, INT_MAX, INT_MAX); },
         [] { drawCylinder(0.5, 0.5, 1.0, 20, INT_MAX); },
         [] { drawDisk(0.0, 0.5, 20, INT_MAX); },
+        [] { drawCylinder(0.5, 0.5, 1.0, 200, 60); },  // more than the browser's glBegin holds
     };
     static std::vector<float> buffer(feedbackCapacity);
     for (const auto& drawing : drawings) {

@@ -10,9 +10,11 @@ namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
-// Counts that would need more vertices than this come only from a broken caller: drawing
-// them would stall the frame for good (on such a sphere, the desktop toolkit ends the process).
-constexpr long long vertexLimit = 1LL << 22;
+// Counts that need more vertices than this come only from a broken caller (on such a
+// sphere, the desktop toolkit ends the process): nothing is drawn. The limit also keeps a
+// cylinder's or disk's single glBegin within what a GL that emulates glBegin can hold
+// (the browser's, about 75,000 vertices).
+constexpr long long vertexLimit = 1LL << 16;
 
 // GLU keeps its directions round the axis in a table of 240 entries, the last one repeating
 // the first, so a quadric never has more slices than this.
