@@ -43,37 +43,6 @@ var LibraryKorvathToolkit = {
   // The emulation always shades smoothly, the one model the designer asks for.
   glShadeModel: function(mode) {},
 
-  // The emulation sends every material and light value to the GL before every glEnd,
-  // although they seldom change between two; each such call costs the browser dearly.
-  // A value already sent to a uniform is not sent again.
-  $skipRepeatedUniforms: function(gl) {
-    var sent = new Map();  // by uniform location: the values it holds
-    var sameAsSent = function(location, values) {
-      var held = sent.get(location);
-      if (held && held.length == values.length && held.every(function(value, i) { return value === values[i]; })) {
-        return true;
-      }
-      sent.set(location, Array.from(values));
-      return false;
-    };
-    var uniform4fv = gl.uniform4fv, uniform1f = gl.uniform1f;
-    gl.uniform4fv = function(location, values) {
-      if (!sameAsSent(location, values)) uniform4fv.call(gl, location, values);
-    };
-    gl.uniform1f = function(location, value) {
-      if (!sameAsSent(location, [value])) uniform1f.call(gl, location, value);
-    };
-  },
-
-  $browserCreateWindow: LibraryManager.library.glutCreateWindow,
-  $browserCreateWindow__deps: LibraryManager.library.glutCreateWindow__deps,
-  glutCreateWindow__deps: ['$browserCreateWindow', '$skipRepeatedUniforms'],
-  glutCreateWindow: function(title) {
-    var window = browserCreateWindow(title);
-    if (window) skipRepeatedUniforms(GLctx);
-    return window;
-  },
-
   // ---- Pop-up menus: the toolkit's menu calls, shown as an HTML menu over the page. ----
   $PopupMenus: {
     menus: [],         // by id - 1: {handler, entries: [{label, value, submenu}]}
