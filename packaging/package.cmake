@@ -41,7 +41,7 @@ bolter, a bolt pistol or a knife; pose its head, body, arms and legs in
 switch on an idle animation in which the head and arms sway by themselves.
 
 It draws with OpenGL's fixed-function pipeline through freeglut and GLU, and
-runs on any X display, Mesa's software renderer included.")
+needs an X display with OpenGL; Mesa's software renderer will do.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVATH_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
