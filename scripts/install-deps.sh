@@ -8,6 +8,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri  # freeglut, GLU and Mesa (llvmpipe)
   googletest libgtest-dev libgmock-dev libbenchmark-dev      # tests and benchmarks
   xvfb xauth x11-utils xdotool imagemagick                   # a virtual display, real input, screenshots
+  dpkg-dev file lintian desktop-file-utils appstream groff-base man-db  # the Debian package and its checks
   valgrind                                                   # the memory soak and the instruction counts
   emscripten chromium python3                                # the web build, its browser tests, its server
 )

@@ -2,8 +2,11 @@
 // frame every few events: whatever the user does, the designer's state stays sound
 // and every frame leaves the GL as it found it. Set KORVATH_STORM_SEED to replay or
 // explore another sequence; a failure names the seed and the events that broke it.
+// KORVATH_STORM_EVENTS sets how many events each storm feeds and KORVATH_STORM_BURST
+// the most events fed between two frames: scripts/storm.sh runs a million this way.
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +16,10 @@
 #include <random>
 #include <sstream>
 #include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 #include "app/menu.h"
 #include "render/frame.h"
@@ -39,10 +46,39 @@ constexpr double cameraDistance = 6.0;
 const int swayingPieces[] = {Head, Forearm, UpperArm};
 const int keyOnlyPieces[] = {Body, UpperLeg, LowerLeg, Foot};
 
+// A whole number from the environment, or `fixed` when the variable is not set. Anything
+// else than a number from `lowest` to `highest` fails the test, rather than quietly
+// running another storm than the one asked for.
+long fromEnvironment(const char* name, long fixed, long lowest, long highest)
+{
+    const char* text = std::getenv(name);
+    if (text == nullptr) return fixed;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno == ERANGE || value < lowest || value > highest) {
+        ADD_FAILURE() << name << "=\"" << text << "\" is not a whole number from " << lowest << " to " << highest;
+        return fixed;
+    }
+    return value;
+}
+
 unsigned stormSeed(unsigned fixed)
 {
-    const char* chosen = std::getenv("KORVATH_STORM_SEED");
-    return chosen != nullptr ? static_cast<unsigned>(std::strtoul(chosen, nullptr, 10)) : fixed;
+    return static_cast<unsigned>(fromEnvironment("KORVATH_STORM_SEED", fixed, 0, UINT_MAX));
+}
+
+constexpr long mostStormEvents = 1000000000;
+constexpr long mostBurst = 1000;
+
+int stormEvents(int fixed)
+{
+    return static_cast<int>(fromEnvironment("KORVATH_STORM_EVENTS", fixed, 1, mostStormEvents));
+}
+
+int stormBurst()
+{
+    return static_cast<int>(fromEnvironment("KORVATH_STORM_BURST", 4, 1, mostBurst));
 }
 
 // One axis of one entry of a per-joint array, named as the code names it.
@@ -217,6 +253,25 @@ std::string frameFindings(const Start& start, const MatrixState& before)
     return findings.text() + stateFindings(start);
 }
 
+// The storm under way, for a sanitizer that stops the process before any check can
+// speak: its report then still names the seed and the events since the last frame.
+struct StormUnderWay {
+    unsigned seed = 0;
+    int frames = 0;
+    int event = 0;
+    const std::ostringstream* fed = nullptr;
+    const RandomInput* input = nullptr;
+};
+StormUnderWay underWay;
+
+[[maybe_unused]] void tellStormUnderWay()
+{
+    if (underWay.input == nullptr) return;
+    std::cerr << "stopped during the storm of seed " << underWay.seed << ", after frame " << underWay.frames
+              << "; fed since that frame:" << underWay.fed->str()
+              << "\n  and event " << underWay.event << " begun: " << underWay.input->lastEvent() << std::endl;
+}
+
 // Key, Menu, Press, Release, Drag, Reshape, Ticks.
 constexpr InputMix everything = {6, 4, 2, 2, 4, 1, 1};
 constexpr InputMix posingWhileSwaying = {6, 2, 0, 0, 0, 0, 2};
@@ -231,22 +286,38 @@ protected:
     void SetUp() override
     {
         DesignerTest::SetUp();
+#if defined(__SANITIZE_ADDRESS__)
+        __sanitizer_set_death_callback(tellStormUnderWay);
+#endif
         choices = offeredChoices(recordMenus(buildMenus));
         std::copy(std::begin(paints), std::end(paints), std::begin(start.paints));
         std::copy(&jointAngles[0][0], &jointAngles[0][0] + pieceCount * sideCount, &start.joints[0][0]);
     }
 
-    // Feeds `events` random events, a frame after every one to four of them, and stops
-    // at the first frame after which anything is wrong.
-    void run(unsigned fixedSeed, int events, const InputMix& mix)
+    // A failed check leaves run() early: forget the storm it was running.
+    void TearDown() override
+    {
+        underWay = {};
+        DesignerTest::TearDown();
+    }
+
+    // Feeds `fixedEvents` random events (or as many as the environment asks), a frame
+    // after every one to four of them (or to the environment's burst), and stops at the
+    // first frame after which anything is wrong.
+    void run(unsigned fixedSeed, int fixedEvents, const InputMix& mix)
     {
         const unsigned seed = stormSeed(fixedSeed);
+        const int events = stormEvents(fixedEvents);
+        const int mostPerFrame = stormBurst();
+        ASSERT_FALSE(HasFailure());
         RandomInput input(seed, choices, mix);
         const MatrixState before = matrixState();
         int frames = 0;
         for (int event = 0; event < events;) {
             std::ostringstream fed;
-            for (int burst = input.within(1, 4); burst > 0 && event < events; --burst, ++event) {
+            underWay = {seed, frames, event, &fed, &input};
+            for (int burst = input.within(1, mostPerFrame); burst > 0 && event < events; --burst, ++event) {
+                underWay.event = event;
                 input.feedOne();
                 fed << "\n  event " << event << ": " << input.lastEvent();
             }
@@ -255,6 +326,7 @@ protected:
             ASSERT_EQ(frameFindings(start, before), "") << "seed " << seed << ", frame " << frames << ", after"
                                                         << fed.str();
         }
+        underWay = {};
         std::cout << "seed " << seed << ": " << events << " events, " << frames << " frames, " << input.ticksFed()
                   << " idle ticks\n";
     }
@@ -264,6 +336,7 @@ protected:
     void holdEveryKey(unsigned fixedSeed)
     {
         const unsigned seed = stormSeed(fixedSeed);
+        ASSERT_FALSE(HasFailure());
         RandomInput input(seed, choices, everything);
         std::array<int, 256> keys;
         std::iota(keys.begin(), keys.end(), 0);
