@@ -8,5 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/web.sh --build
 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
-xvfb-run -a -s "-screen 0 1920x1200x24" \
+# -noreset: the server must not restart whenever its last client has gone, or a
+# designer started in that moment finds no display.
+xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" \
   bash -c 'cmake --workflow --preset release && cmake --workflow --preset sanitize'
