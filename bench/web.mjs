@@ -8,7 +8,7 @@
 //
 //   bench/web.sh   (builds both, then runs this with KORVATH_SITE and KORVATH_BENCH set)
 import {spawnSync} from 'node:child_process';
-import {readdirSync, statSync} from 'node:fs';
+import {readFileSync, readdirSync, statSync} from 'node:fs';
 import {join} from 'node:path';
 import {launchChromium, serveSite, site} from '../tests/web/browser.mjs';
 
@@ -51,6 +51,34 @@ function timeIssue(page) {
   }, timedFrames);
 }
 
+// CPU time, in milliseconds, that the browser's processes of one kind (the page's renderer,
+// the GPU process that runs SwiftShader) have used so far, read from /proc.
+function cpuMilliseconds(kind) {
+  const ticksPerSecond = 100;
+  let ticks = 0;
+  for (const pid of readdirSync('/proc').filter(name => /^\d+$/.test(name))) {
+    try {
+      const commandLine = readFileSync(`/proc/${pid}/cmdline`, 'latin1');
+      if (!commandLine.startsWith('/usr/lib/chromium/chromium') || !commandLine.includes(`--type=${kind}`)) continue;
+      const fields = readFileSync(`/proc/${pid}/stat`, 'latin1').split(') ')[1].split(' ');
+      ticks += Number(fields[11]) + Number(fields[12]);  // user and system time
+    } catch {
+      // the process ended meanwhile
+    }
+  }
+  return ticks * 1000 / ticksPerSecond;
+}
+
+// CPU milliseconds per frame of the timed display loop, in the page and in the GPU process.
+async function cpuPerFrame(page) {
+  const before = {renderer: cpuMilliseconds('renderer'), gpu: cpuMilliseconds('gpu-process')};
+  await timeDisplay(page);
+  return {
+    renderer: (cpuMilliseconds('renderer') - before.renderer) / timedFrames,
+    gpu: (cpuMilliseconds('gpu-process') - before.gpu) / timedFrames,
+  };
+}
+
 // Frames the page presents in three seconds, counted by its animation frames.
 function presentedPerSecond(page) {
   return page.evaluate(() => new Promise(done => {
@@ -78,7 +106,7 @@ async function timeByPlace(page) {
   for (let i = 0; i < profile.samples.length; ++i) {
     const {callFrame} = byNode.get(profile.samples[i]);
     let place = 'other';
-    if (callFrame.url.startsWith('wasm://')) place = 'designer and platform layer (WebAssembly)';
+    if (callFrame.url.endsWith('.wasm')) place = 'designer and platform layer (WebAssembly)';
     else if (callFrame.url.endsWith('korvath-designer.js')) place = 'GL emulation and toolkit (JavaScript)';
     else if (callFrame.functionName == 'finish') place = 'waiting for rasterisation (finish)';
     else if (callFrame.url == '' && !callFrame.functionName.startsWith('(')) place = 'WebGL calls';
@@ -99,7 +127,7 @@ function nativeFrame() {
   return frame.real_time / 1e6 * ({ns: 1, us: 1e3, ms: 1e6, s: 1e9}[frame.time_unit]);
 }
 
-function report({native, fps, finished, small, issued, places}) {
+function report({native, fps, finished, small, issued, cpu, places}) {
   const rows = [
     ['native designer frame (Xvfb, llvmpipe)', `${native.toFixed(2)} ms (${(1000 / native).toFixed(0)} fps)`],
     ['web designer frame (headless Chromium, SwiftShader)', `${finished.toFixed(2)} ms (${(1000 / finished).toFixed(0)} fps)`],
@@ -107,6 +135,8 @@ function report({native, fps, finished, small, issued, places}) {
     ['frames the page presents per second (no vsync)', fps.toFixed(0)],
     ['web frame: issuing the calls (main thread)', `${issued.toFixed(2)} ms`],
     ['web frame drawn 70 pixels square (no pixel filling to speak of)', `${small.toFixed(2)} ms`],
+    ['CPU per web frame: the page (JavaScript, WebAssembly, WebGL client)', `${cpu.renderer.toFixed(2)} ms`],
+    ['CPU per web frame: the GPU process (SwiftShader)', `${cpu.gpu.toFixed(2)} ms`],
     ['site size (page, JavaScript, WebAssembly)', `${(siteBytes() / 1024).toFixed(0)} KiB`],
   ];
   console.log('| measure | value |\n|---|---|');
@@ -128,8 +158,9 @@ try {
   const finished = await timeDisplay(page);
   const small = await timeDisplay(page, 70);
   const issued = await timeIssue(page);
+  const cpu = await cpuPerFrame(page);
   const places = await timeByPlace(page);
-  report({native, fps, finished, small, issued, places});
+  report({native, fps, finished, small, issued, cpu, places});
 } finally {
   await browser.close();
   served.server.close();
