@@ -31,13 +31,11 @@ var LibraryKorvathToolkit = {
   },
 
   // The emulation draws only what WebGL can: a convex polygon becomes the fan of the
-  // same vertices, and a quad strip the triangle strip of the same vertices.
+  // same vertices, which is how the desktop GL splits it too.
   glBegin__deps: ['$emulatedBegin'],
   glBegin: function(mode) {
-    var polygon = 0x0009, quadStrip = 0x0008, triangleFan = 0x0006, triangleStrip = 0x0005;
-    if (mode == polygon) mode = triangleFan;
-    if (mode == quadStrip) mode = triangleStrip;
-    emulatedBegin(mode);
+    var polygon = 0x0009, triangleFan = 0x0006;
+    emulatedBegin(mode == polygon ? triangleFan : mode);
   },
 
   // The emulation always shades smoothly, the one model the designer asks for.
