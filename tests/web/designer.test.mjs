@@ -20,10 +20,7 @@ after(async () => {
   served?.server.close();
 });
 
-async function freshDesigner() {
-  const page = await openDesigner(browser, served.url);
-  return page;
-}
+const freshDesigner = () => openDesigner(browser, served.url);
 
 function both(path) {
   return [`Weapons/Left weapon/${path}`, `Weapons/Right weapon/${path}`];
@@ -111,8 +108,9 @@ describe('real input in the page', () => {
     const before = await canvasPicture(page);
     await page.mouse.click(400, 400, {button: 'right'});
     assert.notEqual(await openMenuLabels(page), null);
-    const colors = await page.$$('.popup-menu li');
-    await colors[1].hover();  // "Colors" opens its submenu
+    await (await page.$$('.popup-menu li'))[1].hover();  // Colors
+    await (await page.$$('.popup-menu'))[1].$$('li').then(items => items[0].hover());  // Main Color
+    await (await page.$$('.popup-menu'))[2].$$('li').then(items => items[1].hover());  // Blood Red
     await page.keyboard.press('Escape');
     assert.equal(await openMenuLabels(page), null);
     assert.ok(mismatchedPixels(await canvasPicture(page), before) <= allowedMismatch);
@@ -120,7 +118,6 @@ describe('real input in the page', () => {
 
   test('Toggle idle prints "Starting to move" within a few seconds', async () => {
     await choose(page, 'Toggle idle');
-    await page.waitForFunction(() => true);
     const deadline = Date.now() + 5000;
     while (!page.lines.includes('Starting to move') && Date.now() < deadline) await nextFrames(page);
     assert.ok(page.lines.includes('Starting to move'));
