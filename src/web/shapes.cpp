@@ -10,10 +10,9 @@ namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
-// Counts that need more vertices than this come only from a broken caller (on such a
-// sphere, the desktop toolkit ends the process): nothing is drawn. The limit also keeps a
-// cylinder's or disk's single glBegin within what a GL that emulates glBegin can hold
-// (the browser's, about 75,000 vertices).
+// Every shape goes in one glBegin, and a GL that emulates glBegin holds only so many vertices
+// between it and glEnd (the browser's, about 75,000). Counts that need more come only from a
+// broken caller (on such a sphere, the desktop toolkit ends the process): nothing is drawn.
 constexpr long long vertexLimit = 1LL << 16;
 
 // GLU keeps its directions round the axis in a table of 240 entries, the last one repeating
@@ -97,6 +96,23 @@ void bandTriangles(int slices, const BandPoint& point)
     }
 }
 
+// A triangle strip that pairs the points of two rows step by step, given as the triangles
+// the GL makes of it, so that all strips of a shape go in one glBegin: each step's quad is
+// (first row, second row, first row's next), then (first row's next, second row, second row's next).
+// `point(row, step)` emits one point of the strip.
+template <typename StripPoint>
+void stripTriangles(int steps, const StripPoint& point)
+{
+    for (int step = 0; step < steps; ++step) {
+        point(0, step);
+        point(1, step);
+        point(0, step + 1);
+        point(0, step + 1);
+        point(1, step);
+        point(1, step + 1);
+    }
+}
+
 // GLU's directions away from the z axis start at +y and turn towards +x.
 Vector quadricRadial(int slice, int slices)
 {
@@ -129,15 +145,14 @@ constexpr int faceTriangles[] = {0, 1, 2, 0, 2, 3};
 void drawSolidSphere(double radius, int slices, int stacks)
 {
     if (slices < 1 || stacks < 2) return;
-    if ((slices + 1LL) * 2 * stacks > vertexLimit) return;
+    if (6LL * slices * stacks > vertexLimit) return;
+    glBegin(GL_TRIANGLES);
     for (int stack = 0; stack < stacks; ++stack) {
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int slice = 0; slice <= slices; ++slice) {
-            sphereVertex(radius, stack + 1, stacks, slice, slices);
-            sphereVertex(radius, stack, stacks, slice, slices);
-        }
-        glEnd();
+        stripTriangles(slices, [&](int row, int slice) {
+            sphereVertex(radius, stack + 1 - row, stacks, slice, slices);
+        });
     }
+    glEnd();
 }
 
 void drawSolidCube(double size)
@@ -158,15 +173,14 @@ void drawSolidCube(double size)
 void drawSolidTorus(double innerRadius, double outerRadius, int sides, int rings)
 {
     if (sides < 2 || rings < 2) return;
-    if ((rings + 1LL) * 2 * sides > vertexLimit) return;
+    if (6LL * rings * sides > vertexLimit) return;
+    glBegin(GL_TRIANGLES);
     for (int side = 0; side < sides; ++side) {
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int ring = 0; ring <= rings; ++ring) {
-            torusVertex(innerRadius, outerRadius, side, sides, ring, rings);
-            torusVertex(innerRadius, outerRadius, side + 1, sides, ring, rings);
-        }
-        glEnd();
+        stripTriangles(rings, [&](int row, int ring) {
+            torusVertex(innerRadius, outerRadius, side + row, sides, ring, rings);
+        });
     }
+    glEnd();
 }
 
 // One band per stack from the base up. Every point of a slice shares the normal of the slanted side.
