@@ -1,4 +1,4 @@
-// Every vertex carries its own normal: some GLs ignore a normal given once for several vertices.
+// Every point carries its own normal, and each shape is one draw of indexed triangles.
 #include "web/shapes.h"
 
 #include <GL/gl.h>
@@ -10,9 +10,9 @@ namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
-// Every shape goes in one glBegin, and a GL that emulates glBegin holds only so many vertices
-// between it and glEnd (the browser's, about 75,000). Counts that need more come only from a
-// broken caller (on such a sphere, the desktop toolkit ends the process): nothing is drawn.
+// Every shape is one draw of triangles whose corners index its points with 16 bits. Counts
+// that need more corners than this come only from a broken caller (on such a sphere, the
+// desktop toolkit ends the process): nothing is drawn.
 constexpr long long vertexLimit = 1LL << 16;
 
 // GLU keeps its directions round the axis in a table of 240 entries, the last one repeating
@@ -39,10 +39,51 @@ Vector normalised(const Vector& v)
     return {v.x / length, v.y / length, v.z / length};
 }
 
-void emit(const Vector& normal, const Vector& position)
+// A shape's points, each stored once, and its triangles as indices into them, drawn in one
+// call: the GL then shades a point that six triangles share once rather than six times.
+struct MeshPoint {
+    GLfloat normal[3];
+    GLfloat position[3];
+};
+MeshPoint meshPoints[vertexLimit];
+GLushort meshCorners[vertexLimit];
+int meshCornerCount = 0;
+
+void setPoint(int index, const Vector& normal, const Vector& position)
 {
-    glNormal3f(static_cast<float>(normal.x), static_cast<float>(normal.y), static_cast<float>(normal.z));
-    glVertex3f(static_cast<float>(position.x), static_cast<float>(position.y), static_cast<float>(position.z));
+    meshPoints[index] = {{static_cast<float>(normal.x), static_cast<float>(normal.y), static_cast<float>(normal.z)},
+                         {static_cast<float>(position.x), static_cast<float>(position.y), static_cast<float>(position.z)}};
+}
+
+void addCorner(int index)
+{
+    meshCorners[meshCornerCount++] = static_cast<GLushort>(index);
+}
+
+// Draws the triangles added since the last mesh was drawn.
+void drawMesh()
+{
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glNormalPointer(GL_FLOAT, sizeof(MeshPoint), meshPoints[0].normal);
+    glVertexPointer(3, GL_FLOAT, sizeof(MeshPoint), meshPoints[0].position);
+    glDrawElements(GL_TRIANGLES, meshCornerCount, GL_UNSIGNED_SHORT, meshCorners);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    meshCornerCount = 0;
+}
+
+// True when `bands` bands of `quads` quads each take more corners than one draw holds;
+// counted in double, which no pair of int counts overflows.
+bool tooManyCorners(int quads, int bands)
+{
+    return 6.0 * quads * bands > static_cast<double>(vertexLimit);
+}
+
+// Where point `slice` of row `row` is stored, in a grid of rows of `slices` + 1 points.
+int gridIndex(int row, int slice, int slices)
+{
+    return row * (slices + 1) + slice;
 }
 
 // Step `step` of `steps` equal steps round a circle. The last step lands exactly on the
@@ -59,30 +100,30 @@ Turn around(int step, int steps)
 }
 
 // Ring 0 is the north pole (+z), ring `stacks` the south pole; the meridians turn from +x towards -y.
-void sphereVertex(double radius, int ring, int stacks, int slice, int slices)
+void setSpherePoint(double radius, int ring, int stacks, int slice, int slices)
 {
     const double polar = pi * ring / stacks;
     const Turn meridian = around(slice, slices);
     const Vector outward = {std::sin(polar) * meridian.cosine, -std::sin(polar) * meridian.sine, std::cos(polar)};
-    emit(outward, {outward.x * radius, outward.y * radius, outward.z * radius});
+    setPoint(gridIndex(ring, slice, slices), outward, {outward.x * radius, outward.y * radius, outward.z * radius});
 }
 
 // Side 0 is the tube's outermost line; the sides turn from there towards -z. The rings turn
 // round the z axis from +x towards +y.
-void torusVertex(double tubeRadius, double centreRadius, int side, int sides, int ring, int rings)
+void setTorusPoint(double tubeRadius, double centreRadius, int side, int sides, int ring, int rings)
 {
     const Turn across = around(side, sides);
     const Turn along = around(ring, rings);
     const double distance = centreRadius + tubeRadius * across.cosine;
-    emit({across.cosine * along.cosine, across.cosine * along.sine, -across.sine},
-         {distance * along.cosine, distance * along.sine, -tubeRadius * across.sine});
+    setPoint(gridIndex(side, ring, rings), {across.cosine * along.cosine, across.cosine * along.sine, -across.sine},
+             {distance * along.cosine, distance * along.sine, -tubeRadius * across.sine});
 }
 
 // GLU draws every band of a cylinder or disk as a quad strip pairing each point of a first
 // row with the point of the second row at the same slice, and the GL splits each quad along
 // its diagonal from the first row's earlier point. Given as those very triangles, a band
-// rasterises alike on a GL without quads, and all bands of a shape go in one glBegin.
-// `point(row, slice)` emits one point of the band.
+// rasterises alike on a GL without quads, and all bands of a shape go in one draw.
+// `point(row, slice)` adds the corner at one point of the band.
 template <typename BandPoint>
 void bandTriangles(int slices, const BandPoint& point)
 {
@@ -97,9 +138,9 @@ void bandTriangles(int slices, const BandPoint& point)
 }
 
 // A triangle strip that pairs the points of two rows step by step, given as the triangles
-// the GL makes of it, so that all strips of a shape go in one glBegin: each step's quad is
+// the GL makes of it, so that all strips of a shape go in one draw: each step's quad is
 // (first row, second row, first row's next), then (first row's next, second row, second row's next).
-// `point(row, step)` emits one point of the strip.
+// `point(row, step)` adds the corner at one point of the strip.
 template <typename StripPoint>
 void stripTriangles(int steps, const StripPoint& point)
 {
@@ -145,14 +186,14 @@ constexpr int faceTriangles[] = {0, 1, 2, 0, 2, 3};
 void drawSolidSphere(double radius, int slices, int stacks)
 {
     if (slices < 1 || stacks < 2) return;
-    if (6LL * slices * stacks > vertexLimit) return;
-    glBegin(GL_TRIANGLES);
-    for (int stack = 0; stack < stacks; ++stack) {
-        stripTriangles(slices, [&](int row, int slice) {
-            sphereVertex(radius, stack + 1 - row, stacks, slice, slices);
-        });
+    if (tooManyCorners(slices, stacks)) return;
+    for (int ring = 0; ring <= stacks; ++ring) {
+        for (int slice = 0; slice <= slices; ++slice) setSpherePoint(radius, ring, stacks, slice, slices);
     }
-    glEnd();
+    for (int stack = 0; stack < stacks; ++stack) {
+        stripTriangles(slices, [&](int row, int slice) { addCorner(gridIndex(stack + 1 - row, slice, slices)); });
+    }
+    drawMesh();
 }
 
 void drawSolidCube(double size)
@@ -173,14 +214,14 @@ void drawSolidCube(double size)
 void drawSolidTorus(double innerRadius, double outerRadius, int sides, int rings)
 {
     if (sides < 2 || rings < 2) return;
-    if (6LL * rings * sides > vertexLimit) return;
-    glBegin(GL_TRIANGLES);
-    for (int side = 0; side < sides; ++side) {
-        stripTriangles(rings, [&](int row, int ring) {
-            torusVertex(innerRadius, outerRadius, side + row, sides, ring, rings);
-        });
+    if (tooManyCorners(rings, sides)) return;
+    for (int side = 0; side <= sides; ++side) {
+        for (int ring = 0; ring <= rings; ++ring) setTorusPoint(innerRadius, outerRadius, side, sides, ring, rings);
     }
-    glEnd();
+    for (int side = 0; side < sides; ++side) {
+        stripTriangles(rings, [&](int row, int ring) { addCorner(gridIndex(side + row, ring, rings)); });
+    }
+    drawMesh();
 }
 
 // One band per stack from the base up. Every point of a slice shares the normal of the slanted side.
@@ -188,24 +229,26 @@ void drawCylinder(double baseRadius, double topRadius, double height, int slices
 {
     slices = std::min(slices, maxQuadricSlices);
     if (slices < 2 || stacks < 1 || baseRadius < 0.0 || topRadius < 0.0 || height < 0.0) return;
-    if (6LL * slices * stacks > vertexLimit) return;
+    if (tooManyCorners(slices, stacks)) return;
     const double narrowing = baseRadius - topRadius;
     const double slant = std::sqrt(narrowing * narrowing + height * height);
     // With neither height nor taper the side has no direction to face.
     if (slant == 0.0) return;
     const double outward = height / slant;
     const double upward = narrowing / slant;
-    glBegin(GL_TRIANGLES);
-    for (int stack = 0; stack < stacks; ++stack) {
-        bandTriangles(slices, [&](int row, int slice) {
-            const double level = static_cast<double>(stack + row) / stacks;
-            const double radius = baseRadius - narrowing * level;
+    for (int level = 0; level <= stacks; ++level) {
+        const double rise = static_cast<double>(level) / stacks;
+        const double radius = baseRadius - narrowing * rise;
+        for (int slice = 0; slice <= slices; ++slice) {
             const Vector radial = quadricRadial(slice, slices);
-            emit({radial.x * outward, radial.y * outward, upward},
-                 {radial.x * radius, radial.y * radius, height * level});
-        });
+            setPoint(gridIndex(level, slice, slices), {radial.x * outward, radial.y * outward, upward},
+                     {radial.x * radius, radial.y * radius, height * rise});
+        }
     }
-    glEnd();
+    for (int stack = 0; stack < stacks; ++stack) {
+        bandTriangles(slices, [&](int row, int slice) { addCorner(gridIndex(stack + row, slice, slices)); });
+    }
+    drawMesh();
 }
 
 // Rings of the disk are counted from the rim (0) inwards; a band lies between two of them.
@@ -213,29 +256,31 @@ void drawDisk(double innerRadius, double outerRadius, int slices, int loops)
 {
     slices = std::min(slices, maxQuadricSlices);
     if (slices < 2 || loops < 1 || innerRadius < 0.0 || outerRadius <= 0.0 || innerRadius > outerRadius) return;
-    if (6LL * slices * loops > vertexLimit) return;
-    const auto ringPoint = [&](int ring, int slice) {
+    if (tooManyCorners(slices, loops)) return;
+    for (int ring = 0; ring <= loops; ++ring) {
         const double radius = outerRadius - (outerRadius - innerRadius) * ring / loops;
-        const Vector radial = quadricRadial(slice, slices);
-        emit({0.0, 0.0, 1.0}, {radial.x * radius, radial.y * radius, 0.0});
-    };
+        for (int slice = 0; slice <= slices; ++slice) {
+            const Vector radial = quadricRadial(slice, slices);
+            setPoint(gridIndex(ring, slice, slices), {0.0, 0.0, 1.0}, {radial.x * radius, radial.y * radius, 0.0});
+        }
+    }
     int bands = loops;
     // Without a hole, the innermost loop is a fan round the centre, and GLU draws it first,
     // turning against its usual direction so as to face +z.
     if (innerRadius == 0.0) {
         --bands;
-        glBegin(GL_TRIANGLE_FAN);
-        emit({0.0, 0.0, 1.0}, {0.0, 0.0, 0.0});
-        for (int slice = slices; slice >= 0; --slice) ringPoint(loops - 1, slice);
-        glEnd();
+        const int centre = gridIndex(loops + 1, 0, slices);
+        setPoint(centre, {0.0, 0.0, 1.0}, {0.0, 0.0, 0.0});
+        for (int slice = slices; slice > 0; --slice) {
+            addCorner(centre);
+            addCorner(gridIndex(loops - 1, slice, slices));
+            addCorner(gridIndex(loops - 1, slice - 1, slices));
+        }
     }
-    // An empty glBegin/glEnd pair is legal, but no use to a GL that emulates it.
-    if (bands == 0) return;
-    glBegin(GL_TRIANGLES);
     for (int band = 0; band < bands; ++band) {
-        bandTriangles(slices, [&](int row, int slice) { ringPoint(band + row, slice); });
+        bandTriangles(slices, [&](int row, int slice) { addCorner(gridIndex(band + row, slice, slices)); });
     }
-    glEnd();
+    drawMesh();
 }
 
 void multiplyLookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
