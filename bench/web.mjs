@@ -108,7 +108,6 @@ async function timeByPlace(page) {
     let place = 'other';
     if (callFrame.url.endsWith('.wasm')) place = 'designer and platform layer (WebAssembly)';
     else if (callFrame.url.endsWith('korvath-designer.js')) place = 'GL emulation and toolkit (JavaScript)';
-    else if (callFrame.functionName == 'finish') place = 'waiting for rasterisation (finish)';
     else if (callFrame.url == '' && !callFrame.functionName.startsWith('(')) place = 'WebGL calls';
     else if (callFrame.functionName == '(garbage collector)') place = 'garbage collection';
     places[place] = (places[place] || 0) + (profile.timeDeltas[i] || 0);

@@ -1,4 +1,4 @@
-// Every point carries its own normal, and each shape is one draw of indexed triangles.
+// Every point carries its own normal, and each round shape is one draw of indexed triangles.
 #include "web/shapes.h"
 
 #include <GL/gl.h>
