@@ -17,7 +17,10 @@ export const artefacts = process.env.KORVATH_ARTEFACTS || mkdtempSync(join(tmpdi
 mkdirSync(artefacts, {recursive: true});
 let referenceFrames = 0;
 
-const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
+const contentTypes = {
+  '.html': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png',
+};
 
 // Serves the site's files, and nothing outside it, on a free port of the loopback address.
 export async function serveSite() {

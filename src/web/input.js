@@ -1,0 +1,333 @@
+// The designer's window in the page: its size on the screen and in device pixels, and the
+// pointer, fingers and keys on the canvas and on the page's key pad, delivered to the
+// designer as the desktop window delivers them. Everything else (the GL context, the
+// callbacks' registration, timers and redisplay) is the browser toolkit's own.
+
+mergeInto(LibraryManager.library, {
+  // ---- The window's size: the picture's CSS size times the screen's density. ----
+  $WindowSize__deps: ['$CanvasInput', 'glutReshapeWindow'],
+  $WindowSize: {
+    // The drawing buffer a canvas box of this CSS size needs to be sharp on this screen.
+    devicePixels: function(cssPixels) {
+      return Math.max(1, Math.round(cssPixels * (window.devicePixelRatio || 1)));
+    },
+
+    // The designer learns a new size through its reshape callback, as from a resized
+    // window, and draws again; a drag under way goes on from where the pointer now is.
+    resize: function(width, height) {
+      width = Math.max(1, width);
+      height = Math.max(1, height);
+      var canvas = Module['canvas'], oldWidth = canvas.width, oldHeight = canvas.height;
+      if (width == oldWidth && height == oldHeight) return;
+      _glutReshapeWindow(width, height);
+      CanvasInput.rescale(width / oldWidth, height / oldHeight);
+    },
+
+    // Rotating a phone, zooming, moving to another screen: each resizes the box in
+    // device pixels. Where the browser cannot tell device pixels, they are worked out.
+    observe: function(canvas) {
+      if (typeof ResizeObserver == 'undefined') return;
+      var observer = new ResizeObserver(function(entries) {
+        var entry = entries[entries.length - 1], device = entry.devicePixelContentBoxSize;
+        if (device && device[0]) {
+          WindowSize.resize(device[0].inlineSize, device[0].blockSize);
+        } else {
+          WindowSize.resize(WindowSize.devicePixels(entry.contentRect.width),
+                            WindowSize.devicePixels(entry.contentRect.height));
+        }
+      });
+      try {
+        observer.observe(canvas, {box: 'device-pixel-content-box'});
+      } catch (notSupported) {
+        observer.observe(canvas);
+      }
+    },
+  },
+
+  // The size the designer asks for is the picture's largest size in CSS pixels (the
+  // stylesheet keeps it square and within the screen); the drawing buffer is the size
+  // the picture takes on the page, in device pixels.
+  glutInitWindowSize__deps: ['$GLUT', '$Browser', '$WindowSize'],
+  glutInitWindowSize: function(width, height) {
+    var canvas = Module['canvas'];
+    canvas.style.setProperty('--window-size', width + 'px');
+    var box = canvas.getBoundingClientRect();
+    Browser.setCanvasSize(GLUT.initWindowWidth = WindowSize.devicePixels(box.width),
+                          GLUT.initWindowHeight = WindowSize.devicePixels(box.height));
+  },
+
+  // ---- Pointer and keys on the canvas. ----
+  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput'],
+  $CanvasInput: {
+    canvas: null,
+    buttonsDown: 0,  // the toolkit buttons pressed on the canvas and not yet released
+    pointerId: -1,   // the pointer whose drag the designer follows
+    lastX: 0,
+    lastY: 0,
+
+    // Drawing-buffer pixels from the canvas's top left, also beyond it during a drag.
+    locate: function(clientX, clientY) {
+      var canvas = CanvasInput.canvas, box = canvas.getBoundingClientRect();
+      var scaleX = box.width > 0 ? canvas.width / box.width : 1;
+      var scaleY = box.height > 0 ? canvas.height / box.height : 1;
+      CanvasInput.lastX = Math.floor((clientX - box.left) * scaleX);
+      CanvasInput.lastY = Math.floor((clientY - box.top) * scaleY);
+    },
+
+    mouse: function(button, state) {
+      if (GLUT.mouseFunc) {
+        {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, CanvasInput.lastX, CanvasInput.lastY);
+      }
+    },
+
+    press: function(button, pointerId, clientX, clientY) {
+      CanvasInput.buttonsDown |= 1 << button;
+      CanvasInput.pointerId = pointerId;
+      CanvasInput.locate(clientX, clientY);
+      CanvasInput.mouse(button, 0 /* GLUT_DOWN */);
+    },
+
+    move: function(clientX, clientY) {
+      CanvasInput.locate(clientX, clientY);
+      if (GLUT.motionFunc) {
+        {{{ makeDynCall('vii', 'GLUT.motionFunc') }}}(CanvasInput.lastX, CanvasInput.lastY);
+      }
+    },
+
+    release: function(button) {
+      if (!(CanvasInput.buttonsDown & (1 << button))) return;
+      CanvasInput.buttonsDown &= ~(1 << button);
+      CanvasInput.mouse(button, 1 /* GLUT_UP */);
+    },
+
+    releaseAll: function() {
+      for (var button = 0; button < 3; ++button) CanvasInput.release(button);
+    },
+
+    // After a resize the last position is in the new buffer's pixels, and a drag under
+    // way starts again there rather than jumping by the difference of the two scales.
+    rescale: function(scaleX, scaleY) {
+      CanvasInput.lastX = Math.floor(CanvasInput.lastX * scaleX);
+      CanvasInput.lastY = Math.floor(CanvasInput.lastY * scaleY);
+      for (var button = 0; button < 3; ++button) {
+        if (CanvasInput.buttonsDown & (1 << button)) CanvasInput.mouse(button, 0 /* GLUT_DOWN */);
+      }
+    },
+
+    // A key as the desktop window delivers it, from the keyboard or the key pad.
+    key: function(code) {
+      if (GLUT.keyboardFunc) {
+        {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, CanvasInput.lastX, CanvasInput.lastY);
+      }
+    },
+
+    // A button with a menu opens it; any other starts a drag that follows the pointer
+    // wherever it goes until the button is released, as the desktop's pointer grab does.
+    // A finger is told apart from a mouse: it holds for the menu and drags to orbit.
+    onPointerDown: function(event) {
+      var canvas = CanvasInput.canvas, button = event.button;
+      canvas.focus({preventScroll: true});
+      event.preventDefault();
+      if (event.pointerType == 'touch') {
+        TouchInput.onDown(event);
+        return;
+      }
+      if (button < 0 || button > 2) return;
+      var menu = PopupMenus.byButton[button];
+      if (menu) {
+        PopupMenus.show(menu, event.clientX, event.clientY);
+        return;
+      }
+      if (CanvasInput.buttonsDown & (1 << button)) return;
+      if (CanvasInput.buttonsDown && event.pointerId != CanvasInput.pointerId) return;
+      canvas.setPointerCapture(event.pointerId);
+      CanvasInput.press(button, event.pointerId, event.clientX, event.clientY);
+    },
+
+    onPointerMove: function(event) {
+      if (event.pointerType == 'touch') {
+        TouchInput.onMove(event);
+      } else if (CanvasInput.buttonsDown && event.pointerId == CanvasInput.pointerId) {
+        CanvasInput.move(event.clientX, event.clientY);
+      }
+    },
+
+    onPointerUp: function(event) {
+      if (event.pointerType == 'touch') {
+        TouchInput.onUp(event);
+      } else if (event.pointerId == CanvasInput.pointerId && event.button >= 0 && event.button <= 2) {
+        CanvasInput.locate(event.clientX, event.clientY);
+        CanvasInput.release(event.button);
+      }
+    },
+
+    // A drag the browser takes away (a lost capture, a cancelled touch) ends as if every
+    // button were released where the pointer was last seen.
+    onPointerCancel: function(event) {
+      if (event.pointerType == 'touch') {
+        TouchInput.onCancel(event);
+      } else if (event.pointerId == CanvasInput.pointerId) {
+        CanvasInput.releaseAll();
+      }
+    },
+
+    // Printable characters go to the designer as the desktop delivers them; shortcuts
+    // with Ctrl, Alt or Meta, and keys without a character, stay the browser's. Shift+F10
+    // and the context-menu key open the menu, as they do for anything with a menu.
+    onKeyDown: function(event) {
+      if (PopupMenus.open) return;
+      if ((event.key == 'F10' && event.shiftKey) || event.key == 'ContextMenu') {
+        event.preventDefault();
+        var box = CanvasInput.canvas.getBoundingClientRect();
+        PopupMenus.showFromKeyboard(box.left + box.width / 2, box.top + box.height / 2);
+        return;
+      }
+      if (event.ctrlKey || event.altKey || event.metaKey || event.key.length != 1) return;
+      var code = event.key.charCodeAt(0);
+      if (code >= 128) return;
+      event.preventDefault();
+      CanvasInput.key(code);
+    },
+
+    listen: function(canvas) {
+      CanvasInput.canvas = canvas;
+      canvas.tabIndex = 0;
+      canvas.addEventListener('pointerdown', CanvasInput.onPointerDown);
+      canvas.addEventListener('pointermove', CanvasInput.onPointerMove);
+      canvas.addEventListener('pointerup', CanvasInput.onPointerUp);
+      canvas.addEventListener('pointercancel', CanvasInput.onPointerCancel);
+      canvas.addEventListener('lostpointercapture', CanvasInput.onPointerCancel);
+      canvas.addEventListener('keydown', CanvasInput.onKeyDown);
+      canvas.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+    },
+  },
+
+  // ---- A finger on the canvas: held still it opens the menu, moved it orbits. ----
+  // The kind of a touch is decided once: it is a hold until the finger moves a few
+  // pixels, a drag from then on. Only the first finger counts; a second one cancels a
+  // hold and never moves the view.
+  $TouchInput__deps: ['$CanvasInput', '$PopupMenus'],
+  $TouchInput: {
+    holdMilliseconds: 500,
+    slopPixels: 8,  // CSS pixels a held finger may wander
+    finger: null,   // {id, x, y, time, kind: 'hold' | 'drag' | 'done'}
+
+    onDown: function(event) {
+      var finger = TouchInput.finger;
+      if (finger) {
+        if (finger.kind == 'hold') finger.kind = 'done';
+        return;
+      }
+      finger = TouchInput.finger = {id: event.pointerId, x: event.clientX, y: event.clientY,
+                                    time: event.timeStamp, kind: 'hold'};
+      CanvasInput.canvas.setPointerCapture(event.pointerId);
+      // Moves queued while the page was busy are handled before the next frame, so the
+      // hold is judged then, on their time stamps rather than on the timer's.
+      setTimeout(function() {
+        requestAnimationFrame(function() {
+          if (TouchInput.finger === finger && finger.kind == 'hold') TouchInput.openMenu(finger);
+        });
+      }, TouchInput.holdMilliseconds);
+    },
+
+    openMenu: function(finger) {
+      finger.kind = 'done';
+      var menu = PopupMenus.byButton[2 /* GLUT_RIGHT_BUTTON */];
+      if (menu) PopupMenus.show(menu, finger.x, finger.y, {byPress: true});
+    },
+
+    onMove: function(event) {
+      var finger = TouchInput.finger;
+      if (!finger || event.pointerId != finger.id) return;
+      if (finger.kind == 'hold') {
+        if (Math.hypot(event.clientX - finger.x, event.clientY - finger.y) < TouchInput.slopPixels) return;
+        if (event.timeStamp - finger.time >= TouchInput.holdMilliseconds) {
+          TouchInput.openMenu(finger);
+          return;
+        }
+        finger.kind = 'drag';
+        CanvasInput.press(0 /* GLUT_LEFT_BUTTON */, finger.id, finger.x, finger.y);
+      }
+      if (finger.kind == 'drag') CanvasInput.move(event.clientX, event.clientY);
+    },
+
+    onUp: function(event) {
+      var finger = TouchInput.finger;
+      if (!finger || event.pointerId != finger.id) return;
+      if (finger.kind == 'drag') {
+        CanvasInput.locate(event.clientX, event.clientY);
+        CanvasInput.release(0);
+      }
+      TouchInput.finger = null;
+    },
+
+    onCancel: function(event) {
+      var finger = TouchInput.finger;
+      if (!finger || event.pointerId != finger.id) return;
+      if (finger.kind == 'drag') CanvasInput.release(0);
+      TouchInput.finger = null;
+    },
+  },
+
+  // ---- The key pad: the designer's keys as buttons, for screens without a keyboard. ----
+  // A press sends the key through the keyboard's own path; held, it repeats as a held
+  // key does. The buttons never take the focus, which stays on the canvas.
+  $KeyPad__deps: ['$CanvasInput', '$PopupMenus'],
+  $KeyPad: {
+    repeatDelayMilliseconds: 500,
+    repeatMilliseconds: 50,
+    held: null,  // {button, timer}
+
+    press: function(button) {
+      KeyPad.stop();
+      var code = button.dataset.key.charCodeAt(0);
+      CanvasInput.key(code);
+      var held = KeyPad.held = {button: button, timer: 0};
+      button.classList.add('held');
+      held.timer = setTimeout(function repeat() {
+        CanvasInput.key(code);
+        held.timer = setTimeout(repeat, KeyPad.repeatMilliseconds);
+      }, KeyPad.repeatDelayMilliseconds);
+    },
+
+    stop: function() {
+      if (!KeyPad.held) return;
+      clearTimeout(KeyPad.held.timer);
+      KeyPad.held.button.classList.remove('held');
+      KeyPad.held = null;
+    },
+
+    listen: function(pad) {
+      if (!pad) return;
+      pad.querySelectorAll('button[data-key]').forEach(function(button) {
+        button.addEventListener('mousedown', function(event) { event.preventDefault(); });
+        button.addEventListener('pointerdown', function(event) {
+          // The press that closed an open menu does nothing more.
+          if (event.button != 0 || PopupMenus.dismissal === event) return;
+          event.preventDefault();
+          KeyPad.press(button);
+        });
+        // Enter or Space on a focused button: one key.
+        button.addEventListener('click', function(event) {
+          if (event.detail == 0) CanvasInput.key(button.dataset.key.charCodeAt(0));
+        });
+        ['pointerup', 'pointercancel', 'pointerleave'].forEach(function(type) {
+          button.addEventListener(type, KeyPad.stop);
+        });
+      });
+      window.addEventListener('blur', KeyPad.stop);
+    },
+  },
+
+  // The browser toolkit would listen on the whole page; the designer listens on its
+  // canvas, its key pad and its menu button.
+  glutInit__deps: ['$GLUT', '$CanvasInput', '$PopupMenus', '$WindowSize', '$KeyPad'],
+  glutInit: function(argcp, argv) {
+    GLUT.initTime = Date.now();
+    var canvas = Module['canvas'];
+    CanvasInput.listen(canvas);
+    WindowSize.observe(canvas);
+    KeyPad.listen(document.getElementById('pad'));
+    PopupMenus.listen(document.getElementById('menu-button'));
+  },
+});

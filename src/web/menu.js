@@ -1,0 +1,241 @@
+// The toolkit's pop-up menus, shown as an HTML menu over the page: built from the
+// designer's own menu calls, and choosing an entry calls the designer's own handler with
+// its value. The mouse opens submenus on hover, a finger by a tap, and the keyboard works
+// it as any menu on the web: arrows, Home and End, Enter or Space, Escape.
+
+mergeInto(LibraryManager.library, {
+  $PopupMenus: {
+    menus: [],         // by id - 1: {handler, entries: [{label, value, submenu}]}
+    current: 0,        // the menu that entries are added to, 0 for none
+    byButton: {},      // menu id attached to each mouse button
+    open: null,        // the top list of the open menu, if one is open
+    dismissal: null,   // the press that last closed the menu by landing elsewhere
+    swallowClick: null,
+
+    menu: function(id) {
+      return PopupMenus.menus[id - 1] || null;
+    },
+
+    choose: function(menu, value) {
+      PopupMenus.close();
+      {{{ makeDynCall('vi', 'menu.handler') }}}(value);
+    },
+
+    // One level of the menu as a list; its submenus are built as they are opened.
+    build: function(menu, parentList) {
+      var list = document.createElement('ul');
+      list.className = 'popup-menu';
+      list.setAttribute('role', 'menu');
+      list.parentList = parentList || null;
+      menu.entries.forEach(function(entry) {
+        var item = document.createElement('li');
+        item.setAttribute('role', 'menuitem');
+        item.tabIndex = -1;
+        item.textContent = entry.label;
+        item.addEventListener('pointerenter', function(event) {
+          if (event.pointerType == 'touch') return;
+          item.focus({preventScroll: true});
+          if (entry.submenu) {
+            PopupMenus.openSubmenu(list, item, entry.submenu);
+          } else {
+            PopupMenus.closeSubmenu(list);
+          }
+        });
+        if (entry.submenu) {
+          item.className = 'has-submenu';
+          item.setAttribute('aria-haspopup', 'menu');
+          item.setAttribute('aria-expanded', 'false');
+          item.addEventListener('click', function() { PopupMenus.openSubmenu(list, item, entry.submenu); });
+        } else {
+          item.dataset.value = entry.value;
+          item.addEventListener('click', function() { PopupMenus.choose(menu, entry.value); });
+        }
+        item.activate = function() {
+          if (entry.submenu) {
+            PopupMenus.openSubmenu(list, item, entry.submenu);
+            PopupMenus.focusItem(list.submenu, 0);
+          } else {
+            PopupMenus.choose(menu, entry.value);
+          }
+        };
+        list.appendChild(item);
+      });
+      return list;
+    },
+
+    // Places a list at (x, y) in the page, moved inwards where it would cross an edge;
+    // `leftX` is where it goes instead when it does not fit to the right.
+    place: function(list, x, y, leftX) {
+      var size = list.getBoundingClientRect(), width = size.width, height = size.height;
+      var right = document.documentElement.clientWidth, bottom = document.documentElement.clientHeight;
+      if (x + width > right) x = leftX !== undefined ? leftX - width : right - width;
+      if (y + height > bottom) y = bottom - height;
+      list.style.left = Math.max(0, x) + 'px';
+      list.style.top = Math.max(0, y) + 'px';
+    },
+
+    openSubmenu: function(parentList, item, id) {
+      var menu = PopupMenus.menu(id);
+      if (!menu || parentList.openItem === item) return;
+      PopupMenus.closeSubmenu(parentList);
+      var list = PopupMenus.build(menu, parentList);
+      document.body.appendChild(list);
+      var box = item.getBoundingClientRect();
+      PopupMenus.place(list, box.right, box.top, box.left);
+      item.classList.add('open');
+      item.setAttribute('aria-expanded', 'true');
+      parentList.openItem = item;
+      parentList.submenu = list;
+    },
+
+    closeSubmenu: function(list) {
+      if (!list.submenu) return;
+      PopupMenus.closeSubmenu(list.submenu);
+      list.submenu.remove();
+      list.openItem.classList.remove('open');
+      list.openItem.setAttribute('aria-expanded', 'false');
+      list.submenu = null;
+      list.openItem = null;
+    },
+
+    // Opens a menu at (x, y). A menu opened by a press lets the click of that press go by
+    // unheard: after a held finger's lift it would choose whatever entry lies under it.
+    show: function(id, x, y, how) {
+      PopupMenus.close();
+      var menu = PopupMenus.menu(id);
+      if (!menu) return;
+      var list = PopupMenus.build(menu);
+      document.body.appendChild(list);
+      PopupMenus.place(list, x, y);
+      PopupMenus.open = list;
+      if (how && how.byPress) PopupMenus.swallowClick = true;
+      if (how && how.focus) PopupMenus.focusItem(list, 0);
+    },
+
+    // The menu the right button carries, opened from the keyboard or the menu button.
+    showFromKeyboard: function(x, y, byPress) {
+      PopupMenus.show(PopupMenus.byButton[2 /* GLUT_RIGHT_BUTTON */], x, y, {focus: true, byPress: byPress});
+    },
+
+    // Closing returns the keys to the canvas, unless the page itself lost them.
+    close: function(keepFocus) {
+      if (!PopupMenus.open) return;
+      PopupMenus.closeSubmenu(PopupMenus.open);
+      PopupMenus.open.remove();
+      PopupMenus.open = null;
+      if (!keepFocus && Module['canvas']) Module['canvas'].focus({preventScroll: true});
+    },
+
+    isInside: function(node) {
+      for (var list = PopupMenus.open; list; list = list.submenu) {
+        if (list.contains(node)) return true;
+      }
+      return false;
+    },
+
+    focusItem: function(list, index) {
+      var items = list.children, count = items.length;
+      if (count) items[((index % count) + count) % count].focus({preventScroll: true});
+    },
+
+    // The keys of an open menu work on the list holding the focus, or on the deepest
+    // list when no entry has it yet. Every key stops here: none reaches the designer.
+    onKey: function(event) {
+      if (!PopupMenus.open) return;
+      var deepest = PopupMenus.open;
+      while (deepest.submenu) deepest = deepest.submenu;
+      var focused = document.activeElement, list = deepest;
+      if (focused && focused.parentNode && PopupMenus.isInside(focused) && focused.getAttribute('role') == 'menuitem') {
+        list = focused.parentNode;
+      } else {
+        focused = null;
+      }
+      var index = focused ? Array.prototype.indexOf.call(list.children, focused) : -1;
+      switch (event.key) {
+        case 'ArrowDown': PopupMenus.focusItem(list, index + 1); break;
+        case 'ArrowUp': PopupMenus.focusItem(list, index < 0 ? -1 : index - 1); break;
+        case 'Home': PopupMenus.focusItem(list, 0); break;
+        case 'End': PopupMenus.focusItem(list, -1); break;
+        case 'ArrowRight':
+          if (focused && focused.classList.contains('has-submenu')) focused.activate();
+          break;
+        case 'Enter': case ' ':
+          if (focused) focused.activate();
+          break;
+        case 'ArrowLeft':
+          if (list.parentList) {
+            var parentItem = list.parentList.openItem;
+            PopupMenus.closeSubmenu(list.parentList);
+            parentItem.focus({preventScroll: true});
+          }
+          break;
+        case 'Escape': case 'Tab': PopupMenus.close(); break;
+        default: if (event.key.length != 1) return;  // Shift, F-keys and the like
+      }
+      event.preventDefault();
+      event.stopPropagation();
+    },
+
+    // A press anywhere but on the menu closes it without choosing; so do Escape, leaving
+    // the page and a change of the page's size. The menu button opens the same menu.
+    listen: function(menuButton) {
+      document.addEventListener('pointerdown', function(event) {
+        PopupMenus.swallowClick = false;
+        if (PopupMenus.open && !PopupMenus.isInside(event.target)) {
+          PopupMenus.dismissal = event;
+          PopupMenus.close();
+        }
+      }, true);
+      document.addEventListener('click', function(event) {
+        if (!PopupMenus.swallowClick) return;
+        PopupMenus.swallowClick = false;
+        event.preventDefault();
+        event.stopPropagation();
+      }, true);
+      document.addEventListener('keydown', PopupMenus.onKey, true);
+      window.addEventListener('blur', function() { PopupMenus.close(true); });
+      window.addEventListener('resize', function() { PopupMenus.close(true); });
+      if (menuButton) PopupMenus.listenOnButton(menuButton);
+    },
+
+    // The button opens the menu under itself, on a press, or on Enter or Space; a press
+    // on it while the menu is open only closes the menu.
+    listenOnButton: function(button) {
+      function openBelow(byPress) {
+        var box = button.getBoundingClientRect();
+        PopupMenus.showFromKeyboard(box.left, box.bottom, byPress);
+      }
+      button.addEventListener('pointerdown', function(event) {
+        if (event.button != 0 || PopupMenus.dismissal === event) return;
+        event.preventDefault();
+        openBelow(true);
+      });
+      button.addEventListener('click', function(event) {
+        if (event.detail == 0) openBelow(false);
+      });
+    },
+  },
+
+  glutCreateMenu__deps: ['$PopupMenus'],
+  glutCreateMenu: function(handler) {
+    PopupMenus.menus.push({handler: handler, entries: []});
+    return PopupMenus.current = PopupMenus.menus.length;
+  },
+
+  glutAddMenuEntry__deps: ['$PopupMenus'],
+  glutAddMenuEntry: function(label, value) {
+    var menu = PopupMenus.menu(PopupMenus.current);
+    if (menu) menu.entries.push({label: UTF8ToString(label), value: value});
+  },
+
+  glutAddSubMenu__deps: ['$PopupMenus'],
+  glutAddSubMenu: function(label, submenu) {
+    var menu = PopupMenus.menu(PopupMenus.current);
+    if (menu && PopupMenus.menu(submenu)) menu.entries.push({label: UTF8ToString(label), submenu: submenu});
+  },
+
+  glutAttachMenu__deps: ['$PopupMenus'],
+  glutAttachMenu: function(button) {
+    if (PopupMenus.current) PopupMenus.byButton[button] = PopupMenus.current;
+  },
+});
