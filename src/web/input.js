@@ -144,6 +144,14 @@ mergeInto(LibraryManager.library, {
       CanvasInput.press(button, event.pointerId, event.clientX, event.clientY);
     },
 
+    // The back and forward buttons would leave the page, and the design with it; on the
+    // picture and its menu they do nothing, as in the desktop window. A browser tells of
+    // one pressed or released while another button is down by a move.
+    keepPage: function(event) {
+      if (event.button != 3 && event.button != 4) return;
+      if (event.target === CanvasInput.canvas || PopupMenus.isInside(event.target)) event.preventDefault();
+    },
+
     onPointerMove: function(event) {
       if (event.pointerType == 'touch') {
         TouchInput.onMove(event);
@@ -199,6 +207,8 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('lostpointercapture', CanvasInput.onPointerCancel);
       canvas.addEventListener('keydown', CanvasInput.onKeyDown);
       canvas.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+      document.addEventListener('pointermove', CanvasInput.keepPage, true);
+      document.addEventListener('pointerup', CanvasInput.keepPage, true);
     },
   },
 
