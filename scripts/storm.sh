@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Before a release: the robustness test's random storms, a million events or more in the
 # optimised build and again under AddressSanitizer and UndefinedBehaviorSanitizer, across
-# several seeds, a frame only every few dozen events and the same checks after each frame.
+# several seeds, a frame only every few dozen events and the same checks after each frame;
+# then, in headless Chromium, the browser storm of real input on the web build (100,000
+# events or more across the same seeds) and the browser soak (10,000 frames).
 # Prints the events, frames and seconds of each build, and stops at the first failure,
 # naming the seed and the events that broke it. Not part of the test command.
 #   scripts/storm.sh [SEED...]    (default: eight seeds)
@@ -10,6 +12,8 @@ cd "$(dirname "$0")/.."
 
 total_events=1000000  # at least this many in each build
 most_per_frame=48     # a frame after 1 to 48 events: one every 24.5 on average
+web_events=100000  # at least this many in the browser
+soak_frames=10000
 storms=(
   RandomStorm.EveryInputMixedKeepsTheDesignerSound
   RandomStorm.PosingWhileTheFigureSwaysKeepsEveryAngleBounded
@@ -73,3 +77,30 @@ for preset in release sanitize; do
   cmake --build --preset "$preset" --target robustness_test >/dev/null
 done
 xvfb-run -a -s "-screen 0 1920x1200x24" "$0" --on-display "${seeds[@]}"
+
+# In the browser: the web build's storm of real input, one page for each seed, then the soak.
+scripts/web.sh --build >/dev/null
+npm ci --prefix tests/web --silent
+export KORVATH_SITE=$PWD/build/web/site
+mkdir -p "$logs"
+per_seed=$(((web_events + ${#seeds[@]} - 1) / ${#seeds[@]}))
+web_total=0 web_frames=0 started=$SECONDS
+for seed in "${seeds[@]}"; do
+  log=$logs/web-$seed.log
+  if ! node tests/web/storm.mjs --seed "$seed" --events "$per_seed" >"$log" 2>&1; then
+    cat "$log"
+    echo "storm: FAILED in the browser, seed $seed (log: $log)" >&2
+    exit 1
+  fi
+  # The storm's summary line: "web storm seed 7: 12500 events, 488 frames, 402 seconds".
+  read -r events frames <<<"$(sed -n 's/^web storm seed [0-9]*: \([0-9]*\) events, \([0-9]*\) frames.*/\1 \2/p' "$log")"
+  web_total=$((web_total + events)) web_frames=$((web_frames + frames))
+  echo "storm: browser, seed $seed: $web_total events and $web_frames frames so far"
+done
+echo "storm: browser: $web_total events, $web_frames frames, $((SECONDS - started)) seconds"
+if ! node tests/web/soak.mjs --frames "$soak_frames" >"$logs/web-soak.log" 2>&1; then
+  cat "$logs/web-soak.log"
+  echo "storm: the browser soak FAILED (log: $logs/web-soak.log)" >&2
+  exit 1
+fi
+echo "storm: $(tail -n 1 "$logs/web-soak.log")"

@@ -50,7 +50,8 @@ export function launchChromium(extraArguments = []) {
 }
 
 // A page showing the designer, its console lines and errors collected as they come.
-export async function openDesigner(browser, url) {
+// `beforeLoad(page)` may prepare the page before the site is loaded into it.
+export async function openDesigner(browser, url, {beforeLoad} = {}) {
   const page = await browser.newPage();
   await page.setViewport({width: 1000, height: 900});
   page.lines = [];
@@ -62,6 +63,7 @@ export async function openDesigner(browser, url) {
     if (message.type() == 'error') page.errors.push(message.text());
   });
   page.on('pageerror', error => page.errors.push(error.message));
+  await beforeLoad?.(page);
   await page.goto(url);
   await page.waitForFunction(() => window.Module && Module.calledRun);
   await nextFrames(page);
