@@ -10,7 +10,7 @@ import {openInstrumented} from './storm.mjs';
 import {randomSource} from './storm-input.mjs';
 
 export const allowances = {
-  jsHeap: 256 * 1024,   // bytes: after collection the heap wanders by some tens of KiB
+  jsHeap: 512 * 1024,   // bytes: after collection the heap wanders within some 250 KiB
   elements: 0,          // the page's elements with the menu closed
   nodes: 0,             // DevTools' count of nodes, after collection
   wasmMemory: 0,        // bytes: the designer never allocates after start-up
@@ -87,7 +87,8 @@ export async function runSoak(browser, url, {frames, seed}) {
     await framesDrawn(page, start + warmFrames);
     const samples = [await measure(page, client)];
     let nextMenu = start + warmFrames + random.within(...menuEvery);
-    for (let frame = start + warmFrames + measureEvery; frame <= start + frames; frame += measureEvery) {
+    // The last measurement comes once all the frames asked for are drawn.
+    for (let frame = start + warmFrames + measureEvery; frame - measureEvery < start + frames; frame += measureEvery) {
       for (; nextMenu < frame; nextMenu += random.within(...menuEvery)) {
         await framesDrawn(page, nextMenu);
         await walkMenu(page, random);
