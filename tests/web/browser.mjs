@@ -22,11 +22,12 @@ const contentTypes = {
   '.webmanifest': 'application/manifest+json', '.png': 'image/png',
 };
 
-// Serves the site's files, and nothing outside it, on a free port of the loopback address.
-export async function serveSite() {
+// Serves a folder's files (the site's unless another is given), and nothing outside it, on a
+// free port of the loopback address.
+export async function serveSite(root = site) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
-    const file = join(site, path.endsWith('/') ? join(path, 'index.html') : path);
+    const file = join(root, path.endsWith('/') ? join(path, 'index.html') : path);
     try {
       const body = readFileSync(file);
       response.writeHead(200, {'Content-Type': contentTypes[extname(file)] || 'application/octet-stream'});
