@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the build scripts: what two builds of one commit on two machines must share to
 # give the same bytes, besides the tree and the tools.
 # The time: every time a build writes into what it makes (the Debian package's file and

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the committed tree twice, in two fresh copies at different paths, at different
-# moments and under different umasks, as scripts/package.sh and scripts/web.sh --build build it, and checks that the
-# Debian package and every file of the web site come out byte for byte the same. Prints
-# the checksums of both builds. Builds only the designer, the package and the site, none
-# of the tests. Slow for a unit test, so it runs only in CI (CI=true) or with
-# KORVATH_RELEASE_TEST=1, and otherwise exits with 77, which CTest shows as skipped.
+# Builds the committed tree twice, as scripts/package.sh and scripts/web.sh --build build
+# it, in two fresh copies at different paths, at different moments and under different
+# umasks, and checks that the Debian package and every file of the web site come out byte
+# for byte the same. Prints the checksums of both builds. Builds only the designer, the
+# package and the site, none of the tests. It takes a minute or two, so it runs only in CI
+# (CI=true) or with KORVATH_RELEASE_TEST=1, and otherwise exits with 77, which CTest shows
+# as skipped.
 #   reproducible_test.sh SOURCE_DIR
 set -euo pipefail
 
