@@ -125,6 +125,33 @@ describe('on a phone', () => {
     assert.equal(await openLists(page), 0, 'a drag opened the menu');
     assert.deepEqual(page.errors, []);
   });
+
+  test('a hold that drags, a pad tap on an open menu, two fingers and a turn of the phone lose nothing', async () => {
+    const before = await canvasPicture(page), box = await canvasBox(page);
+    const at = (x, y, id) => ({x: box.x + x, y: box.y + y, id});
+    await page.touchscreen.touchStart(box.x + 100, box.y + 100);
+    await new Promise(resolve => setTimeout(resolve, holdMilliseconds));
+    await page.touchscreen.touchMove(box.x + 300, box.y + 300);
+    await page.touchscreen.touchEnd();
+    assert.equal(await openLists(page), 1, 'the hold did not open the menu');
+    const w = await (await page.$('#pad button[data-key="w"]')).boundingBox();
+    await tap(page, w.x + w.width / 2, w.y + w.height / 2);
+    assert.equal(await openLists(page), 0, 'the pad did not close the menu');
+    page.touch ??= await page.target().createCDPSession();
+    const fingers = (type, points) => page.touch.send('Input.dispatchTouchEvent', {type, touchPoints: points});
+    await fingers('touchStart', [at(100, 100, 0), at(200, 200, 1), at(300, 100, 2)]);
+    await fingers('touchMove', [at(250, 150, 0), at(50, 300, 1), at(300, 300, 2)]);
+    await fingers('touchEnd', []);
+    assert.ok(mismatchedPixels(await canvasPicture(page), before) <= allowedMismatch(before), 'the design changed');
+
+    await page.touchscreen.touchStart(box.x + 100, box.y + 100);
+    await page.touchscreen.touchMove(box.x + 150, box.y + 150);
+    await page.setViewport({...phone, width: phone.height, height: phone.width});
+    await page.touchscreen.touchMove(box.x + 200, box.y + 150);
+    await page.touchscreen.touchEnd();
+    await nextFrames(page);
+    assert.deepEqual(page.errors, []);
+  });
 });
 
 test('from the keyboard alone, the menu opens, walks, closes and chooses', async () => {
