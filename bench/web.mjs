@@ -2,7 +2,8 @@
 // presents when the browser does not hold it to the display's rate, the page's own display
 // callback timed with a GL finish after each call (as the native benchmark times its frames),
 // where that time goes (issuing the calls, filling pixels, and a CPU profile of the main
-// thread), and the site's size.
+// thread), and the site's size. Then the same frame at 1, 2 and 3 device pixels per CSS
+// pixel, on a desktop and on a phone, whose drawing buffers grow with the density.
 //
 // In the same run, the native designer frame under Xvfb, from the frame benchmarks.
 //
@@ -21,19 +22,46 @@ function siteBytes() {
 // Milliseconds per call of the designer's display callback ended by a finish, as the native
 // benchmark times its frames; with `viewport` the picture is drawn that many pixels square,
 // which leaves everything of the frame but the filling of its pixels.
-function timeDisplay(page, viewport = 700) {
+function timeDisplay(page, viewport = 0, frames = timedFrames) {
   return page.evaluate((frames, viewport) => {
     const display = getWasmTableEntry(GLUT.displayFunc);
-    GLctx.viewport(0, 0, viewport, viewport);
+    const canvas = document.getElementById('canvas');
+    if (viewport) GLctx.viewport(0, 0, viewport, viewport);
     const started = performance.now();
     for (let i = 0; i < frames; ++i) {
       display();
       GLctx.finish();
     }
     const perFrame = (performance.now() - started) / frames;
-    GLctx.viewport(0, 0, 700, 700);
+    GLctx.viewport(0, 0, canvas.width, canvas.height);
     return perFrame;
-  }, timedFrames, viewport);
+  }, frames, viewport);
+}
+
+const desktop = {width: 1000, height: 900};
+const phone = {width: 390, height: 844, isMobile: true, hasTouch: true};
+const densityFrames = 60;
+
+async function openPage(browser, viewport) {
+  const page = await browser.newPage();
+  await page.setViewport(viewport);
+  await page.goto(served.url);
+  await page.waitForFunction(() => window.Module && Module.calledRun);
+  await page.evaluate(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
+  return page;
+}
+
+// The web frame on a screen of this density: its drawing buffer and milliseconds.
+async function frameAtDensity(density, viewport) {
+  const browser = await launchChromium([`--force-device-scale-factor=${density}`, '--disable-gpu-vsync']);
+  try {
+    const page = await openPage(browser, {...viewport, deviceScaleFactor: density});
+    await timeDisplay(page, 0, 10);  // warm up
+    const [css, buffer] = await page.evaluate(() => [canvas.getBoundingClientRect().width, canvas.width]);
+    return {css, buffer, milliseconds: await timeDisplay(page, 0, densityFrames)};
+  } finally {
+    await browser.close();
+  }
 }
 
 // The main thread's share of a frame: the calls issued, without waiting for the GL.
@@ -126,7 +154,7 @@ function nativeFrame() {
   return frame.real_time / 1e6 * ({ns: 1, us: 1e3, ms: 1e6, s: 1e9}[frame.time_unit]);
 }
 
-function report({native, fps, finished, small, issued, cpu, places}) {
+function report({native, fps, finished, small, issued, cpu, places, densities}) {
   const rows = [
     ['native designer frame (Xvfb, llvmpipe)', `${native.toFixed(2)} ms (${(1000 / native).toFixed(0)} fps)`],
     ['web designer frame (headless Chromium, SwiftShader)', `${finished.toFixed(2)} ms (${(1000 / finished).toFixed(0)} fps)`],
@@ -136,22 +164,24 @@ function report({native, fps, finished, small, issued, cpu, places}) {
     ['web frame drawn 70 pixels square (no pixel filling to speak of)', `${small.toFixed(2)} ms`],
     ['CPU per web frame: the page (JavaScript, WebAssembly, WebGL client)', `${cpu.renderer.toFixed(2)} ms`],
     ['CPU per web frame: the GPU process (SwiftShader)', `${cpu.gpu.toFixed(2)} ms`],
-    ['site size (page, JavaScript, WebAssembly)', `${(siteBytes() / 1024).toFixed(0)} KiB`],
+    ['site size (every file)', `${(siteBytes() / 1024).toFixed(0)} KiB`],
   ];
   console.log('| measure | value |\n|---|---|');
   for (const [measure, value] of rows) console.log(`| ${measure} | ${value} |`);
   console.log('\nmain-thread time of the web frame, by place (CPU profile)');
   for (const [place, share] of places) console.log(`  ${place.padEnd(48)} ${(100 * share).toFixed(1)}%`);
+  console.log('\n| screen | density | canvas, CSS px | drawing buffer | web frame | / native frame |\n|---|---|---|---|---|---|');
+  for (const {screen, density, css, buffer, milliseconds} of densities) {
+    console.log(`| ${screen} | ${density} | ${css.toFixed(0)} | ${buffer} by ${buffer} | ` +
+      `${milliseconds.toFixed(1)} ms | ${(milliseconds / native).toFixed(2)} |`);
+  }
 }
 
 const native = nativeFrame();
 const served = await serveSite();
 const browser = await launchChromium(['--disable-gpu-vsync', '--disable-frame-rate-limit']);
 try {
-  const page = await browser.newPage();
-  await page.setViewport({width: 1000, height: 900});
-  await page.goto(served.url);
-  await page.waitForFunction(() => window.Module && Module.calledRun);
+  const page = await openPage(browser, desktop);
   await timeDisplay(page);  // warm up: compiled shaders, optimised JavaScript
   const fps = await presentedPerSecond(page);
   const finished = await timeDisplay(page);
@@ -159,7 +189,12 @@ try {
   const issued = await timeIssue(page);
   const cpu = await cpuPerFrame(page);
   const places = await timeByPlace(page);
-  report({native, fps, finished, small, issued, cpu, places});
+  await browser.close();
+  const densities = [];
+  for (const [screen, viewport] of [['desktop', desktop], ['phone', phone]]) {
+    for (const density of [1, 2, 3]) densities.push({screen, density, ...await frameAtDensity(density, viewport)});
+  }
+  report({native, fps, finished, small, issued, cpu, places, densities});
 } finally {
   await browser.close();
   served.server.close();

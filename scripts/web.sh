@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh >/dev/null
+source scripts/build-env.sh
 # Debian's compiler runs its tools with the system's node, which must find Debian's modules.
 export NODE_PATH=/usr/share/nodejs
 cmake --preset web >/dev/null

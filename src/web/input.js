@@ -23,24 +23,34 @@ mergeInto(LibraryManager.library, {
       CanvasInput.rescale(width / oldWidth, height / oldHeight);
     },
 
-    // Rotating a phone, zooming, moving to another screen: each resizes the box in
-    // device pixels. Where the browser cannot tell device pixels, they are worked out.
+    fit: function(box) {
+      WindowSize.resize(WindowSize.devicePixels(box.width), WindowSize.devicePixels(box.height));
+    },
+
+    // Rotating a phone, zooming, moving to another screen: each changes the box's size in
+    // device pixels, which is what is watched. The buffer is the CSS size times the
+    // density, rounded, wherever the browser would tell device pixels differently.
     observe: function(canvas) {
       if (typeof ResizeObserver == 'undefined') return;
       var observer = new ResizeObserver(function(entries) {
-        var entry = entries[entries.length - 1], device = entry.devicePixelContentBoxSize;
-        if (device && device[0]) {
-          WindowSize.resize(device[0].inlineSize, device[0].blockSize);
-        } else {
-          WindowSize.resize(WindowSize.devicePixels(entry.contentRect.width),
-                            WindowSize.devicePixels(entry.contentRect.height));
-        }
+        WindowSize.fit(entries[entries.length - 1].contentRect);
       });
       try {
         observer.observe(canvas, {box: 'device-pixel-content-box'});
       } catch (notSupported) {
         observer.observe(canvas);
       }
+    },
+
+    // A new density with the same CSS size, where the browser does not see a change of
+    // device pixels in it.
+    watchDensity: function(canvas) {
+      if (!window.matchMedia) return;
+      var query = window.matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)');
+      query.addEventListener('change', function() {
+        WindowSize.fit(canvas.getBoundingClientRect());
+        WindowSize.watchDensity(canvas);
+      }, {once: true});
     },
   },
 
@@ -288,16 +298,24 @@ mergeInto(LibraryManager.library, {
     repeatMilliseconds: 50,
     held: null,  // {button, timer}
 
+    // Each repeat waits for the next frame, by when a lift queued while the page was busy
+    // has been handled: a short tap never repeats because the page was slow.
     press: function(button) {
       KeyPad.stop();
       var code = button.dataset.key.charCodeAt(0);
-      CanvasInput.key(code);
       var held = KeyPad.held = {button: button, timer: 0};
+      function repeatAfter(milliseconds) {
+        held.timer = setTimeout(function() {
+          requestAnimationFrame(function() {
+            if (KeyPad.held !== held) return;
+            CanvasInput.key(code);
+            repeatAfter(KeyPad.repeatMilliseconds);
+          });
+        }, milliseconds);
+      }
+      CanvasInput.key(code);
       button.classList.add('held');
-      held.timer = setTimeout(function repeat() {
-        CanvasInput.key(code);
-        held.timer = setTimeout(repeat, KeyPad.repeatMilliseconds);
-      }, KeyPad.repeatDelayMilliseconds);
+      repeatAfter(KeyPad.repeatDelayMilliseconds);
     },
 
     stop: function() {
@@ -337,6 +355,7 @@ mergeInto(LibraryManager.library, {
     var canvas = Module['canvas'];
     CanvasInput.listen(canvas);
     WindowSize.observe(canvas);
+    WindowSize.watchDensity(canvas);
     KeyPad.listen(document.getElementById('pad'));
     PopupMenus.listen(document.getElementById('menu-button'));
   },

@@ -22,11 +22,12 @@ const contentTypes = {
   '.webmanifest': 'application/manifest+json', '.png': 'image/png',
 };
 
-// Serves the site's files, and nothing outside it, on a free port of the loopback address.
-export async function serveSite() {
+// Serves a folder's files (the site's unless another is given), and nothing outside it, on a
+// free port of the loopback address.
+export async function serveSite(root = site) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
-    const file = join(site, path.endsWith('/') ? join(path, 'index.html') : path);
+    const file = join(root, path.endsWith('/') ? join(path, 'index.html') : path);
     try {
       const body = readFileSync(file);
       response.writeHead(200, {'Content-Type': contentTypes[extname(file)] || 'application/octet-stream'});
@@ -49,11 +50,14 @@ export function launchChromium(extraArguments = []) {
   });
 }
 
+export const desktop = {width: 1000, height: 900};
+
 // A page showing the designer, its console lines and errors collected as they come.
-// `beforeLoad(page)` may prepare the page before the site is loaded into it.
-export async function openDesigner(browser, url, {beforeLoad} = {}) {
+// `viewport` is the page's size; `beforeLoad(page)` may prepare the page before the site is
+// loaded into it.
+export async function openDesigner(browser, url, {viewport = desktop, beforeLoad} = {}) {
   const page = await browser.newPage();
-  await page.setViewport({width: 1000, height: 900});
+  await page.setViewport(viewport);
   page.lines = [];
   page.errors = [];
   page.requests = [];
@@ -75,19 +79,22 @@ export function nextFrames(page) {
   return page.evaluate(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
 }
 
-// The canvas as the page shows it: {width, height, rgb} with rows from the top.
+// The canvas as the page shows it, in device pixels: {width, height, rgb} with rows from
+// the top. The page is captured as it stands: a capture beyond the viewport would resize
+// it, and the picture and an open menu with it.
 export async function canvasPicture(page) {
   await nextFrames(page);
-  const png = PNG.sync.read(await (await page.$('#canvas')).screenshot());
+  const png = PNG.sync.read(await (await page.$('#canvas')).screenshot({captureBeyondViewport: false}));
   const rgb = Buffer.alloc(png.width * png.height * 3);
   for (let i = 0, j = 0; i < png.data.length; i += 4, j += 3) png.data.copy(rgb, j, i, i + 3);
   return {width: png.width, height: png.height, rgb};
 }
 
-// The native designer's frame after the same menu choices.
-export function nativePicture(choices) {
+// The native designer's frame after the same menu choices, in a window of size by size.
+export function nativePicture(choices, size = canvasSize) {
   const file = join(artefacts, `native-${++referenceFrames}.ppm`);
-  const run = spawnSync(reference, ['frame', file, ...choices], {encoding: 'utf8', timeout: 60000});
+  const run = spawnSync(reference, ['frame', file, '--size', String(size), ...choices],
+    {encoding: 'utf8', timeout: 60000});
   if (run.status !== 0) throw new Error(`web_reference failed: ${run.stderr}`);
   const data = readFileSync(file);
   const [, width, height] = data.toString('latin1', 0, 20).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
@@ -102,6 +109,11 @@ export function nativeMenuTree() {
 }
 
 const levelTolerance = 16;
+
+// At most 0.2% of a picture's pixels may differ beyond an edge moved by one pixel.
+export function allowedMismatch(picture) {
+  return Math.floor(picture.width * picture.height * 0.002);
+}
 
 // True when some pixel of `other` within one pixel of (x, y) lies within the tolerance of
 // `picture`'s pixel there on every channel.

@@ -163,7 +163,8 @@ test('a menu near the page\'s corner opens inwards, submenus too', async () => {
   const page = await freshDesigner();
   await page.setViewport({width: 600, height: 500});
   await nextFrames(page);  // a resize closes an open menu: let it pass first
-  await page.mouse.click(590, 490, {button: 'right'});
+  const box = await (await page.$('#canvas')).boundingBox();  // the picture fills the page's height
+  await page.mouse.click(box.x + box.width - 4, box.y + box.height - 4, {button: 'right'});
   await (await page.$$('.popup-menu li'))[1].hover();  // "Colors"
   await (await page.$$('.popup-menu'))[1].$$('li').then(items => items[5].hover());  // "Eye color"
   const outside = await page.evaluate(() => [...document.querySelectorAll('.popup-menu')].filter(list => {

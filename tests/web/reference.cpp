@@ -3,17 +3,21 @@
 // after choices made through the menus' own handlers.
 //
 //   web_reference menu                          the attached menu tree, as JSON
-//   web_reference frame OUT.ppm [CHOICE ...]    one frame after the choices, as a binary PPM;
-//                                               a choice is a menu path, "Colors/Main Color/Blood Red"
+//   web_reference frame OUT.ppm [--size N] [CHOICE ...]
+//                                               one frame after the choices, as a binary PPM, in a
+//                                               window resized to N by N (700 by default); a choice
+//                                               is a menu path, "Colors/Main Color/Blood Red"
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "app/startup.h"
 #include "render/frame.h"
 #include "support/menu_recorder.h"
+#include "state/state.h"
 #include "support/recorder.h"
 
 namespace {
@@ -91,8 +95,20 @@ bool writePpm(const char* path, const Image& image)
     return std::fclose(file) == 0 && written;
 }
 
-int frame(int count, char** choices, const char* out)
+// Resizes the window as a user would and waits until the designer has been told.
+bool resizeWindow(int size)
 {
+    glutReshapeWindow(size, size);
+    for (int i = 0; i < 200 && (windowWidth != size || windowHeight != size); ++i) glutMainLoopEvent();
+    return windowWidth == size && windowHeight == size;
+}
+
+int frame(int count, char** choices, const char* out, int size)
+{
+    if (size != initialWindowSize && !resizeWindow(size)) {
+        std::fprintf(stderr, "web_reference: the window did not take the size %d\n", size);
+        return 1;
+    }
     for (int i = 0; i < count; ++i) {
         if (!choose(choices[i])) {
             std::fprintf(stderr, "web_reference: no menu entry %s\n", choices[i]);
@@ -125,7 +141,15 @@ int main(int argc, char** argv)
         std::printf("\n");
         return 0;
     }
-    if (argc >= 3 && std::strcmp(argv[1], "frame") == 0) return frame(argc - 3, argv + 3, argv[2]);
-    std::fprintf(stderr, "usage: web_reference menu | web_reference frame OUT.ppm [MENU/PATH ...]\n");
+    if (argc >= 3 && std::strcmp(argv[1], "frame") == 0) {
+        int size = initialWindowSize;
+        int first = 3;
+        if (argc >= 5 && std::strcmp(argv[3], "--size") == 0) {
+            size = std::atoi(argv[4]);
+            first = 5;
+        }
+        if (size > 0) return frame(argc - first, argv + first, argv[2], size);
+    }
+    std::fprintf(stderr, "usage: web_reference menu | web_reference frame OUT.ppm [--size N] [MENU/PATH ...]\n");
     return 2;
 }

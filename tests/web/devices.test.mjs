@@ -1,0 +1,206 @@
+// The designer on a phone, from the keyboard alone, and on a dense desktop screen: the
+// picture sharp at the screen's density and equal to the native window of that size, and
+// every choice within reach of a finger or of the keys.
+import assert from 'node:assert/strict';
+import {after, before, describe, test} from 'node:test';
+import {
+  allowedMismatch, canvasPicture, desktop, keep, launchChromium, mismatchedPixels, nativePicture,
+  nextFrames, openDesigner, serveSite,
+} from './browser.mjs';
+
+const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
+const holdMilliseconds = 700;  // longer than the page's half-second hold
+
+let served;
+before(async () => { served = await serveSite(); });
+after(() => served?.server.close());
+
+// A browser whose screen has this density, as a real dense screen has: an emulated
+// density alone leaves the canvas's device-pixel box in CSS pixels.
+async function designerAtDensity(density, viewport) {
+  const browser = await launchChromium([`--force-device-scale-factor=${density}`]);
+  return {browser, page: await openDesigner(browser, served.url, {viewport: {...viewport, deviceScaleFactor: density}})};
+}
+
+// The first frame against the native window resized to the canvas's drawing buffer.
+async function assertMatchesNative(page, name) {
+  const size = await page.evaluate(() => document.getElementById('canvas').width);
+  const web = await canvasPicture(page);
+  assert.equal(web.width, size, 'the page shows the drawing buffer at its own size');
+  const native = nativePicture([], size);
+  const mismatched = mismatchedPixels(web, native);
+  console.log(`${name}, ${size} by ${size}: ${mismatched} pixels differ`);
+  if (mismatched > allowedMismatch(web)) console.log(`kept ${keep(web, `${name}-web`)}, ${keep(native, `${name}-native`)}`);
+  assert.ok(mismatched <= allowedMismatch(web), `${mismatched} pixels differ`);
+}
+
+// The colour at a point of the 700 by 700 picture, wherever the picture is now.
+function colourAt(picture, x, y) {
+  const scale = picture.width / 700, at = (Math.round(y * scale) * picture.width + Math.round(x * scale)) * 3;
+  return [...picture.rgb.subarray(at, at + 3)];
+}
+const chest = [350, 300];
+const isRed = ([r, g, b]) => r > 2 * g && r > 2 * b;
+
+// One finger's path, its events sent at once and handled in order, so that a busy
+// machine's protocol round trips never make a tap or a drag into a hold.
+async function touch(page, [first, ...rest]) {
+  page.touch ??= await page.target().createCDPSession();
+  const send = (type, points) => page.touch.send('Input.dispatchTouchEvent', {type, touchPoints: points});
+  await Promise.all([send('touchStart', [first]), ...rest.map(point => send('touchMove', [point])), send('touchEnd', [])]);
+}
+const tap = (page, x, y) => touch(page, [{x, y}]);
+
+const canvasBox = async page => (await page.$('#canvas')).boundingBox();
+
+// The middle of the entry with this label in the deepest open list of the menu.
+async function entryCentre(page, label) {
+  const centre = await page.evaluate(label => {
+    const lists = document.querySelectorAll('.popup-menu');
+    const item = [...(lists[lists.length - 1]?.children || [])].find(item => item.textContent == label);
+    if (!item) return null;
+    const box = item.getBoundingClientRect();
+    return {x: box.x + box.width / 2, y: box.y + box.height / 2};
+  }, label);
+  if (!centre) throw new Error(`no menu entry "${label}"`);
+  return centre;
+}
+
+const openLists = page => page.evaluate(() => document.querySelectorAll('.popup-menu').length);
+const focused = page => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
+
+describe('on a phone', () => {
+  let browser, page, start;
+  before(async () => {
+    ({browser, page} = await designerAtDensity(phone.deviceScaleFactor, phone));
+    start = await canvasPicture(page);
+  });
+  after(() => browser?.close());
+
+  test('the page fits the screen and its first frame is the native one at the same size', async () => {
+    const {scrollWidth, clientWidth, css, buffer} = await page.evaluate(() => ({
+      scrollWidth: document.documentElement.scrollWidth, clientWidth: document.documentElement.clientWidth,
+      css: canvas.getBoundingClientRect().width, buffer: canvas.width}));
+    assert.ok(scrollWidth <= clientWidth, `the page is ${scrollWidth} px wide in ${clientWidth}`);
+    assert.equal(buffer, Math.round(css * phone.deviceScaleFactor));
+    await assertMatchesNative(page, 'phone');
+  });
+
+  test('six taps on W and six on S swing the arm and bring it back', async () => {
+    const press = async key => {
+      const box = await (await page.$(`#pad button[data-key="${key}"]`)).boundingBox();
+      assert.ok(box.width >= 44 && box.height >= 44, `the ${key} button is ${box.width} by ${box.height}`);
+      await tap(page, box.x + box.width / 2, box.y + box.height / 2);
+    };
+    for (let i = 0; i < 6; ++i) await press('w');
+    assert.ok(mismatchedPixels(await canvasPicture(page), start) > allowedMismatch(start), 'the arm did not move');
+    for (let i = 0; i < 6; ++i) await press('s');
+    const back = await canvasPicture(page), mismatched = mismatchedPixels(back, start);
+    if (mismatched > allowedMismatch(start)) console.log(`kept ${keep(back, 'phone-back')}, ${keep(start, 'phone-start')}`);
+    assert.ok(mismatched <= allowedMismatch(start), `the arm did not come back: ${mismatched} pixels differ`);
+  });
+
+  test('a long press, then taps on Colors, Main Color and Blood Red, paint the armour red', async () => {
+    const box = await canvasBox(page);
+    await page.touchscreen.touchStart(box.x + box.width / 2, box.y + box.height / 2);
+    await new Promise(resolve => setTimeout(resolve, holdMilliseconds));
+    await page.touchscreen.touchEnd();
+    assert.equal(await openLists(page), 1, 'the hold opened no menu');
+    for (const label of ['Colors', 'Main Color']) {
+      const {x, y} = await entryCentre(page, label);
+      await tap(page, x, y);
+    }
+    assert.equal(await openLists(page), 3, 'the taps did not open the submenus');
+    const {x, y} = await entryCentre(page, 'Blood Red');
+    await tap(page, x, y);
+    assert.equal(await openLists(page), 0);
+    assert.ok(isRed(colourAt(await canvasPicture(page), ...chest)), 'the chest is not red');
+  });
+
+  test('a one-finger drag turns the view, and the page does not scroll', async () => {
+    const before = await canvasPicture(page), box = await canvasBox(page);
+    await touch(page, [{x: box.x + 100, y: box.y + 200}, {x: box.x + 150, y: box.y + 260}, {x: box.x + 250, y: box.y + 300}]);
+    assert.ok(mismatchedPixels(await canvasPicture(page), before) > allowedMismatch(before), 'the view did not turn');
+    assert.deepEqual(await page.evaluate(() => [scrollX, scrollY]), [0, 0]);
+    assert.equal(await openLists(page), 0, 'a drag opened the menu');
+    assert.deepEqual(page.errors, []);
+  });
+
+  test('a hold that drags, a pad tap on an open menu, two fingers and a turn of the phone lose nothing', async () => {
+    const before = await canvasPicture(page), box = await canvasBox(page);
+    const at = (x, y, id) => ({x: box.x + x, y: box.y + y, id});
+    await page.touchscreen.touchStart(box.x + 100, box.y + 100);
+    await new Promise(resolve => setTimeout(resolve, holdMilliseconds));
+    await page.touchscreen.touchMove(box.x + 300, box.y + 300);
+    await page.touchscreen.touchEnd();
+    assert.equal(await openLists(page), 1, 'the hold did not open the menu');
+    const w = await (await page.$('#pad button[data-key="w"]')).boundingBox();
+    await tap(page, w.x + w.width / 2, w.y + w.height / 2);
+    assert.equal(await openLists(page), 0, 'the pad did not close the menu');
+    page.touch ??= await page.target().createCDPSession();
+    const fingers = (type, points) => page.touch.send('Input.dispatchTouchEvent', {type, touchPoints: points});
+    await fingers('touchStart', [at(100, 100, 0), at(200, 200, 1), at(300, 100, 2)]);
+    await fingers('touchMove', [at(250, 150, 0), at(50, 300, 1), at(300, 300, 2)]);
+    await fingers('touchEnd', []);
+    assert.ok(mismatchedPixels(await canvasPicture(page), before) <= allowedMismatch(before), 'the design changed');
+
+    await page.touchscreen.touchStart(box.x + 100, box.y + 100);
+    await page.touchscreen.touchMove(box.x + 150, box.y + 150);
+    await page.setViewport({...phone, width: phone.height, height: phone.width});
+    await page.touchscreen.touchMove(box.x + 200, box.y + 150);
+    await page.touchscreen.touchEnd();
+    await nextFrames(page);
+    assert.deepEqual(page.errors, []);
+  });
+});
+
+test('from the keyboard alone, the menu opens, walks, closes and chooses', async () => {
+  const browser = await launchChromium();
+  const page = await openDesigner(browser, served.url);
+  const start = await canvasPicture(page);
+  const shiftF10 = async () => {
+    await page.keyboard.down('Shift');
+    await page.keyboard.press('F10');
+    await page.keyboard.up('Shift');
+  };
+  const keys = async (...names) => { for (const name of names) await page.keyboard.press(name); };
+
+  await keys('Tab');
+  assert.equal(await focused(page), 'canvas', 'Tab does not reach the canvas');
+  await shiftF10();
+  assert.equal(await focused(page), 'Pieces');
+  assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.popup-menu, .popup-menu li')]
+    .map(node => node.getAttribute('role')).filter(role => role != 'menu' && role != 'menuitem')), []);
+  await keys('ArrowUp');
+  assert.equal(await focused(page), 'Toggle idle', 'ArrowUp does not wrap round');
+  await keys('ArrowDown');
+  assert.equal(await focused(page), 'Pieces', 'ArrowDown does not wrap round');
+  await keys('End', 'Home', 'ArrowDown', 'ArrowRight');
+  assert.equal(await focused(page), 'Main Color');
+  const colors = await page.evaluate(() => document.querySelector('.popup-menu li.open').getAttribute('aria-expanded'));
+  assert.equal(colors, 'true');
+  await keys('Enter', 'ArrowDown');
+  assert.equal(await focused(page), 'Blood Red');
+  await keys('ArrowLeft');
+  assert.equal(await focused(page), 'Main Color');
+  assert.equal(await openLists(page), 2, 'ArrowLeft did not close the submenu');
+  await keys('w', 'Escape');
+  assert.equal(await openLists(page), 0);
+  assert.equal(await focused(page), 'canvas');
+  assert.ok(mismatchedPixels(await canvasPicture(page), start) <= allowedMismatch(start), 'closing chose something');
+
+  await shiftF10();
+  await keys('ArrowDown', 'Enter', ' ', 'ArrowDown', 'Enter');
+  assert.equal(await openLists(page), 0);
+  assert.equal(await focused(page), 'canvas');
+  assert.ok(isRed(colourAt(await canvasPicture(page), ...chest)), 'the chest is not red');
+  assert.deepEqual(page.errors, []);
+  await browser.close();
+});
+
+test('on a desktop at 2 device pixels per CSS pixel, the picture is the native one at twice the size', async () => {
+  const {browser, page} = await designerAtDensity(2, desktop);
+  assert.equal(await page.evaluate(() => canvas.getBoundingClientRect().width), 700);
+  await assertMatchesNative(page, 'dense desktop');
+  await browser.close();
+});

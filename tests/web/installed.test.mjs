@@ -1,0 +1,124 @@
+// The designer as an installed app: the browser's installability check, a start without a
+// network from the service worker's cache, a rebuilt site taking the old one's place, and
+// the requests the worker must leave alone. The site is a copy in a folder of a server.
+import assert from 'node:assert/strict';
+import {spawnSync} from 'node:child_process';
+import {appendFileSync, cpSync, existsSync, mkdtempSync, rmSync} from 'node:fs';
+import {tmpdir} from 'node:os';
+import {join} from 'node:path';
+import {after, before, describe, test} from 'node:test';
+import {fileURLToPath} from 'node:url';
+import {
+  canvasPicture, canvasSize, keep, launchChromium, mismatchedPixels, nativePicture, nextFrames,
+  openDesigner, serveSite, site,
+} from './browser.mjs';
+
+const allowedMismatch = Math.floor(canvasSize * canvasSize * 0.002);
+const nameCache = fileURLToPath(new URL('../../src/web/name-cache.cmake', import.meta.url));
+const rebuiltHintColour = 'rgb(1, 2, 3)';
+
+const cacheNames = page => page.evaluate(() => caches.keys());
+const designerRunning = page => page.waitForFunction(() => window.Module && Module.calledRun);
+
+// Takes the page and the worker's own fetches off the network, or back on.
+async function setOffline(page, workerSession, offline) {
+  await page.setOfflineMode(offline);
+  await workerSession.send('Network.emulateNetworkConditions',
+    {offline, latency: 0, downloadThroughput: -1, uploadThroughput: -1});
+}
+
+// Whether the page's worker answered a request the page makes for this address.
+async function answeredByWorker(page, url) {
+  const [response] = await Promise.all([
+    page.waitForResponse(url),
+    page.evaluate(url => fetch(url, {mode: 'no-cors'}).then(() => true), url),
+  ]);
+  return response.fromServiceWorker();
+}
+
+describe('Installed and offline', () => {
+  let browser, served, otherOrigin, root, siteUrl, page;
+  before(async () => {
+    assert.ok(existsSync(join(site, 'index.html')), `no site in ${site}: build it with scripts/web.sh --build`);
+    root = mkdtempSync(join(tmpdir(), 'korvath-offline-'));
+    cpSync(site, join(root, 'designer'), {recursive: true});
+    served = await serveSite(root);
+    otherOrigin = await serveSite(root);
+    siteUrl = `${served.url}designer/`;
+    browser = await launchChromium();
+  });
+  after(async () => {
+    await browser?.close();
+    served?.server.close();
+    otherOrigin?.server.close();
+    if (root) rmSync(root, {recursive: true, force: true});
+  });
+
+  test('the browser finds it installable', async () => {
+    page = await openDesigner(browser, siteUrl);
+    const session = await page.createCDPSession();
+    const {installabilityErrors} = await session.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors, []);
+  });
+
+  test('the worker answers only for the site\'s own files', async () => {
+    await page.waitForFunction(() => navigator.serviceWorker.controller?.state == 'activated');
+    assert.equal(await answeredByWorker(page, `${siteUrl}page.js`), true);
+    assert.equal(await answeredByWorker(page, `${siteUrl}missing.txt`), false, 'another path');
+    assert.equal(await answeredByWorker(page, `${otherOrigin.url}designer/page.js`), false, 'another origin');
+    page.errors.length = 0;  // the console's line for the missing file
+  });
+
+  test('after one visit, it starts without a network', async () => {
+    const worker = await browser.waitForTarget(target => target.type() == 'service_worker');
+    const workerSession = await worker.createCDPSession();
+    await workerSession.send('Network.enable');
+    await (await page.createCDPSession()).send('Network.clearBrowserCache');
+    await setOffline(page, workerSession, true);
+    const responses = [];
+    page.on('response', response => responses.push(response));
+    await page.reload();
+    await designerRunning(page);
+    page.removeAllListeners('response');
+    await setOffline(page, workerSession, false);
+
+    const web = await canvasPicture(page);
+    const mismatched = mismatchedPixels(web, nativePicture([]));
+    if (mismatched > allowedMismatch) console.log(`kept ${keep(web, 'offline-web')}`);
+    assert.ok(mismatched <= allowedMismatch, `${mismatched} pixels differ (at most ${allowedMismatch})`);
+    assert.deepEqual(responses.filter(response => !response.fromServiceWorker()).map(r => r.url()), []);
+    assert.ok(responses.length > 0);
+    assert.deepEqual(page.errors, []);
+  });
+
+  test('a rebuilt site replaces the old cache; the old worker serves the new page meanwhile', async () => {
+    const [oldCache, ...others] = await cacheNames(page);
+    assert.deepEqual(others, []);
+    appendFileSync(join(root, 'designer', 'style.css'), `#hint { color: ${rebuiltHintColour}; }\n`);
+    const rename = spawnSync('cmake', [`-DSITE=${join(root, 'designer')}`, '-P', nameCache], {encoding: 'utf8'});
+    assert.equal(rename.status, 0, rename.stderr);
+
+    await page.reload();
+    await designerRunning(page);
+    assert.equal(await page.$eval('#hint', hint => getComputedStyle(hint).color), rebuiltHintColour);
+    await page.waitForFunction(old => caches.keys().then(names => names.length == 1 && names[0] != old), {}, oldCache);
+    const style = await page.evaluate(() => caches.keys().then(([name]) => caches.open(name))
+      .then(cache => cache.match('style.css')).then(response => response.text()));
+    assert.ok(style.includes(rebuiltHintColour), 'the new cache does not hold the new site');
+    await nextFrames(page);
+    assert.deepEqual(page.errors, []);
+  });
+
+  test('a first visit without a network gets the browser\'s own offline page, and the next one works', async () => {
+    const context = await browser.createBrowserContext();
+    const fresh = await context.newPage();
+    await fresh.setOfflineMode(true);
+    await assert.rejects(fresh.goto(siteUrl), /ERR_INTERNET_DISCONNECTED/);
+    await fresh.setOfflineMode(false);
+    await fresh.close();
+    const online = await openDesigner(context, siteUrl);
+    await online.waitForFunction(() => navigator.serviceWorker.controller?.state == 'activated');
+    assert.deepEqual(online.errors, []);
+    await context.close();
+  });
+});
