@@ -38,7 +38,8 @@ const namedKeys = {
 };
 const menuKeys = ['ArrowDown', 'ArrowDown', 'ArrowUp', 'ArrowRight', 'ArrowLeft', 'Home', 'End', 'Enter', ' ', 'Escape', 'Tab', 'w'];
 const modifierBits = {alt: 1, ctrl: 2, meta: 4, shift: 8};
-const viewportSizes = {narrowest: 240, widest: 1600, lowest: 200, highest: 1200};
+// Window sizes; a window narrower than `picture` shrinks the picture with it.
+const viewportSizes = {narrowest: 240, widest: 1600, lowest: 200, highest: 1200, picture: 700};
 const densities = [0.5, 1, 1, 1.25, 1.5, 2, 2.625, 3];
 const holdMenuMilliseconds = 700;  // longer than a finger's hold for the menu, with a frame to spare
 
@@ -72,7 +73,7 @@ const makers = [
     holdMilliseconds: random.chance(0.2) ? random.within(500, 900) : random.within(0, 100)})],
   [1, random => ({kind: 'menuButton', by: random.pick(['mouse', 'finger', 'keys'])})],
   [0.6, random => ({kind: 'resize', fw: random.fraction(), fh: random.fraction()})],
-  [0.4, random => ({kind: 'density', scale: random.pick(densities), touch: random.chance(0.3)})],
+  [0.4, random => ({kind: 'density', scale: random.pick(densities), touch: random.chance(0.3), fw: random.fraction()})],
   [0.2, random => ({kind: 'hide', milliseconds: random.within(0, 400)})],
   [0.05, () => ({kind: 'reload'})],
 ];
@@ -287,9 +288,17 @@ const performers = {
     return storm.applyViewport();
   },
 
+  // Another screen: another density, and a window whose picture takes another size, as a
+  // real move between screens gives. A density emulated alone tells the page nothing.
   async density(storm, event) {
+    const {narrowest, picture} = viewportSizes, step = 20;
+    let width = Math.round(narrowest + event.fw * (picture - narrowest));
+    if (Math.abs(width - storm.viewport.width) < step) width += width + step <= picture ? step : -step;
+    storm.viewport.width = width;
+    storm.viewport.height = Math.max(storm.viewport.height, width + picture);
     storm.viewport.deviceScaleFactor = event.scale;
     storm.viewport.hasTouch = event.touch;
+    event.at = {...storm.viewport};
     return storm.applyViewport();
   },
 

@@ -37,19 +37,12 @@ export function openInstrumented(browser, url) {
   return openDesigner(browser, url, {beforeLoad: page => page.evaluateOnNewDocument(instrumentPage)});
 }
 
-// Run in the page: what the checks look at. The size the canvas shows in device pixels
-// is the one the browser tells a new observer, as it tells the platform layer's.
+// Run in the page: what the checks look at. The canvas must show its buffer at one buffer
+// pixel to a device pixel: its CSS size times the density, rounded.
 async function pageState() {
   await new Promise(requestAnimationFrame);
   const canvas = document.getElementById('canvas'), box = canvas.getBoundingClientRect();
-  const shown = await new Promise(resolve => {
-    const observer = new ResizeObserver(([entry]) => {
-      observer.disconnect();
-      const [device] = entry.devicePixelContentBoxSize;
-      resolve([device.inlineSize, device.blockSize]);
-    });
-    observer.observe(canvas, {box: 'device-pixel-content-box'});
-  });
+  const shown = [Math.round(box.width * devicePixelRatio), Math.round(box.height * devicePixelRatio)];
   const lists = [...document.querySelectorAll('.popup-menu')];
   const expanded = document.querySelectorAll('.popup-menu > li[aria-expanded="true"]').length;
   const probe = new OffscreenCanvas(64, 64).getContext('2d');
