@@ -10,7 +10,8 @@ mergeInto(LibraryManager.library, {
     byButton: {},      // menu id attached to each mouse button
     open: null,        // the top list of the open menu, if one is open
     dismissal: null,   // the press that last closed the menu by landing elsewhere
-    swallowClick: null,
+    swallowClick: false,
+    button: null,      // the page's menu button, which tells whether the menu is open
 
     menu: function(id) {
       return PopupMenus.menus[id - 1] || null;
@@ -108,6 +109,7 @@ mergeInto(LibraryManager.library, {
       document.body.appendChild(list);
       PopupMenus.place(list, x, y);
       PopupMenus.open = list;
+      PopupMenus.showExpanded(true);
       if (how && how.byPress) PopupMenus.swallowClick = true;
       if (how && how.focus) PopupMenus.focusItem(list, 0);
     },
@@ -123,7 +125,12 @@ mergeInto(LibraryManager.library, {
       PopupMenus.closeSubmenu(PopupMenus.open);
       PopupMenus.open.remove();
       PopupMenus.open = null;
+      PopupMenus.showExpanded(false);
       if (!keepFocus && Module['canvas']) Module['canvas'].focus({preventScroll: true});
+    },
+
+    showExpanded: function(expanded) {
+      if (PopupMenus.button) PopupMenus.button.setAttribute('aria-expanded', String(expanded));
     },
 
     isInside: function(node) {
@@ -201,6 +208,8 @@ mergeInto(LibraryManager.library, {
     // The button opens the menu under itself, on a press, or on Enter or Space; a press
     // on it while the menu is open only closes the menu.
     listenOnButton: function(button) {
+      PopupMenus.button = button;
+      PopupMenus.showExpanded(false);
       function openBelow(byPress) {
         var box = button.getBoundingClientRect();
         PopupMenus.showFromKeyboard(box.left, box.bottom, byPress);
