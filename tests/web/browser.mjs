@@ -6,6 +6,7 @@ import {mkdirSync, mkdtempSync, readFileSync, writeFileSync} from 'node:fs';
 import {createServer} from 'node:http';
 import {tmpdir} from 'node:os';
 import {extname, join, normalize} from 'node:path';
+import {pathToFileURL} from 'node:url';
 import puppeteer from 'puppeteer-core';
 import {PNG} from 'pngjs';
 
@@ -184,4 +185,14 @@ export async function choose(page, path, at = {x: 60, y: 60}) {
   const labels = path.split('/');
   for (const label of labels.slice(0, -1)) await entry(page, label);
   await (await entry(page, labels[labels.length - 1])).click();
+}
+
+// Runs `main` when the module at `moduleUrl` is the command Node was given; a failure is
+// its message on the standard error and a failing exit status.
+export function runAsCommand(moduleUrl, main) {
+  if (moduleUrl != pathToFileURL(process.argv[1]).href) return;
+  main().catch(error => {
+    console.error(error.message);
+    process.exitCode = 1;
+  });
 }

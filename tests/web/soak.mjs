@@ -4,8 +4,7 @@
 // the WebAssembly memory, the page's elements and the DevTools count of nodes. None may
 // grow beyond its allowance from the first measurement to the last. As a command:
 //   KORVATH_SITE=build/web/site node tests/web/soak.mjs [--frames N] [--seed N]
-import {pathToFileURL} from 'node:url';
-import {launchChromium, serveSite} from './browser.mjs';
+import {launchChromium, runAsCommand, serveSite} from './browser.mjs';
 import {openInstrumented} from './storm.mjs';
 import {randomSource} from './storm-input.mjs';
 
@@ -127,9 +126,4 @@ async function main() {
   }
 }
 
-if (import.meta.url == pathToFileURL(process.argv[1]).href) {
-  main().catch(error => {
-    console.error(error.message);
-    process.exitCode = 1;
-  });
-}
+runAsCommand(import.meta.url, main);

@@ -5,9 +5,8 @@
 // the seed, the burst's events and the command that replays it. As a command:
 //   KORVATH_SITE=build/web/site node tests/web/storm.mjs [--seed N] [--events N]
 // prints "web storm seed N: E events, F frames, S seconds".
-import {pathToFileURL} from 'node:url';
 import {PNG} from 'pngjs';
-import {launchChromium, nextFrames, openDesigner, serveSite} from './browser.mjs';
+import {launchChromium, nextFrames, openDesigner, runAsCommand, serveSite} from './browser.mjs';
 import {makeEvent, perform, randomSource} from './storm-input.mjs';
 
 export const mostPerFrame = 48;
@@ -245,9 +244,4 @@ async function main() {
   }
 }
 
-if (import.meta.url == pathToFileURL(process.argv[1]).href) {
-  main().catch(error => {
-    console.error(error.message);
-    process.exitCode = 1;
-  });
-}
+runAsCommand(import.meta.url, main);
