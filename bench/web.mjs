@@ -40,7 +40,9 @@ function timeDisplay(page, viewport = 0, frames = timedFrames) {
 
 const desktop = {width: 1000, height: 900};
 const phone = {width: 390, height: 844, isMobile: true, hasTouch: true};
-const densityFrames = 60;
+const densityFrames = 100;
+// No vsync and no frame-rate limit, for every browser of the run alike.
+const unthrottled = ['--disable-gpu-vsync', '--disable-frame-rate-limit'];
 
 async function openPage(browser, viewport) {
   const page = await browser.newPage();
@@ -53,7 +55,7 @@ async function openPage(browser, viewport) {
 
 // The web frame on a screen of this density: its drawing buffer and milliseconds.
 async function frameAtDensity(density, viewport) {
-  const browser = await launchChromium([`--force-device-scale-factor=${density}`, '--disable-gpu-vsync']);
+  const browser = await launchChromium([`--force-device-scale-factor=${density}`, ...unthrottled]);
   try {
     const page = await openPage(browser, {...viewport, deviceScaleFactor: density});
     await timeDisplay(page, 0, 10);  // warm up
@@ -179,7 +181,7 @@ function report({native, fps, finished, small, issued, cpu, places, densities}) 
 
 const native = nativeFrame();
 const served = await serveSite();
-const browser = await launchChromium(['--disable-gpu-vsync', '--disable-frame-rate-limit']);
+const browser = await launchChromium(unthrottled);
 try {
   const page = await openPage(browser, desktop);
   await timeDisplay(page);  // warm up: compiled shaders, optimised JavaScript
