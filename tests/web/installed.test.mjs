@@ -106,17 +106,4 @@ describe('Installed and offline', () => {
     await nextFrames(page);
     assert.deepEqual(page.errors, []);
   });
-
-  test('a first visit without a network gets the browser\'s own offline page, and the next one works', async () => {
-    const context = await browser.createBrowserContext();
-    const fresh = await context.newPage();
-    await fresh.setOfflineMode(true);
-    await assert.rejects(fresh.goto(siteUrl), /ERR_INTERNET_DISCONNECTED/);
-    await fresh.setOfflineMode(false);
-    await fresh.close();
-    const online = await openDesigner(context, siteUrl);
-    await online.waitForFunction(() => navigator.serviceWorker.controller?.state == 'activated');
-    assert.deepEqual(online.errors, []);
-    await context.close();
-  });
 });
