@@ -1,11 +1,13 @@
 // The web tests' kit: the built site served from 127.0.0.1, the system's Chromium driven
 // headless through the DevTools protocol, the native designer's reference frames, and a
 // picture comparison that forgives an edge moved by one pixel.
+import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
-import {mkdirSync, mkdtempSync, readFileSync, writeFileSync} from 'node:fs';
+import {existsSync, mkdirSync, mkdtempSync, readFileSync, writeFileSync} from 'node:fs';
 import {createServer} from 'node:http';
 import {tmpdir} from 'node:os';
 import {extname, join, normalize} from 'node:path';
+import {after, before} from 'node:test';
 import {pathToFileURL} from 'node:url';
 import puppeteer from 'puppeteer-core';
 import {PNG} from 'pngjs';
@@ -40,6 +42,22 @@ export async function serveSite(root = site) {
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
   return {server, url: `http://127.0.0.1:${server.address().port}/`};
+}
+
+// For the tests of one file: the built site served and one browser, both there before the
+// first test and gone after the last. Their fields are set once the tests start.
+export function siteAndBrowser() {
+  const shared = {served: null, browser: null};
+  before(async () => {
+    assert.ok(existsSync(join(site, 'index.html')), `no site in ${site}: build it with scripts/web.sh --build`);
+    shared.served = await serveSite();
+    shared.browser = await launchChromium();
+  });
+  after(async () => {
+    await shared.browser?.close();
+    shared.served?.server.close();
+  });
+  return shared;
 }
 
 export function launchChromium(extraArguments = []) {

@@ -1,34 +1,24 @@
 // The designer's page under a short seeded storm of real input, and the page locked down:
 // its own scripts, styles and WebAssembly only. KORVATH_STORM_SEED explores another storm.
 import assert from 'node:assert/strict';
-import {existsSync} from 'node:fs';
-import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
-import {canvasPicture, choose, launchChromium, openDesigner, serveSite, site} from './browser.mjs';
+import {canvasPicture, choose, openDesigner, siteAndBrowser} from './browser.mjs';
 import {runStorm} from './storm.mjs';
 
 const stormSeed = Number(process.env.KORVATH_STORM_SEED ?? 1);
 const stormEvents = 600;  // some twenty seconds on two busy cores
 
-let browser, served;
-before(async () => {
-  assert.ok(existsSync(join(site, 'index.html')), `no site in ${site}: build it with scripts/web.sh --build`);
-  served = await serveSite();
-  browser = await launchChromium();
-});
-after(async () => {
-  await browser?.close();
-  served?.server.close();
-});
+const session = siteAndBrowser();
 
 test('a storm of real input leaves the designer drawing, with no error and no stray menu', async () => {
-  const {events, frames, seconds} = await runStorm(browser, served.url, {seed: stormSeed, events: stormEvents});
+  const {events, frames, seconds} =
+    await runStorm(session.browser, session.served.url, {seed: stormSeed, events: stormEvents});
   console.log(`web storm seed ${stormSeed}: ${events} events, ${frames} frames, ${seconds.toFixed(1)} s, ` +
     `${Math.round(events / seconds)} events/s`);
 });
 
 test('the back and forward buttons on the picture keep the page', async () => {
-  const page = await openDesigner(browser, served.url);  // after a blank page: there is a way back
+  const page = await openDesigner(session.browser, session.served.url);  // after a blank page: there is a way back
   const box = await (await page.$('#canvas')).boundingBox();
   for (const button of ['back', 'forward']) {
     await page.mouse.click(box.x + 300, box.y + 300, {button});
@@ -37,7 +27,7 @@ test('the back and forward buttons on the picture keep the page', async () => {
     await page.mouse.up();
   }
   await canvasPicture(page);
-  assert.equal(page.url(), served.url);
+  assert.equal(page.url(), session.served.url);
   await page.close();
 });
 
@@ -49,7 +39,7 @@ describe('the locked-down page', () => {
   });
   let page;
   before(async () => {
-    page = await openDesigner(browser, served.url, {beforeLoad: listen});
+    page = await openDesigner(session.browser, session.served.url, {beforeLoad: listen});
   });
   after(() => page.close());
 
