@@ -131,8 +131,48 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // A button with a menu opens it; any other starts a drag that follows the pointer
-    // wherever it goes until the button is released, as the desktop's pointer grab does.
+    // The toolkit's buttons in a pointer event's `buttons`: left, middle and right.
+    heldIn: function(buttons) {
+      return (buttons & 1) | (buttons & 4 ? 2 : 0) | (buttons & 2 ? 4 : 0);
+    },
+    shownButtons: 0,  // the toolkit buttons the last pointer event on the canvas showed down
+
+    // Every pointer event's `buttons` is the truth, whatever events came before it: a
+    // button the designer holds that it no longer shows is released, and one it newly
+    // shows is pressed, even when it comes by a move (a second button during a drag, or a
+    // press after a release the browser never sent). A button with a menu only opens the
+    // menu, on its own press.
+    follow: function(event) {
+      var shown = CanvasInput.heldIn(event.buttons), newly = shown & ~CanvasInput.shownButtons;
+      if (event.type == 'pointerdown' && event.button >= 0 && event.button <= 2) newly |= shown & (1 << event.button);
+      CanvasInput.shownButtons = shown;
+      if (CanvasInput.buttonsDown && event.pointerId != CanvasInput.pointerId) return;
+      CanvasInput.locate(event.clientX, event.clientY);
+      for (var button = 0; button < 3; ++button) {
+        var bit = 1 << button;
+        if ((CanvasInput.buttonsDown & bit) && !(shown & bit)) CanvasInput.release(button);
+      }
+      for (button = 0; button < 3; ++button) {
+        bit = 1 << button;
+        if ((newly & bit) && !(CanvasInput.buttonsDown & bit) && !PopupMenus.byButton[button]) {
+          CanvasInput.startDrag(button, event);
+        }
+      }
+    },
+
+    // A drag follows the pointer wherever it goes until its last button is released, as the
+    // desktop's pointer grab does. A press that came by a move closes an open menu, as a
+    // press does.
+    startDrag: function(button, event) {
+      if (event.type != 'pointerdown') PopupMenus.close();
+      try {
+        CanvasInput.canvas.setPointerCapture(event.pointerId);
+      } catch (notActive) {
+        // the browser no longer sees the button down: its release comes with the next event
+      }
+      CanvasInput.press(button, event.pointerId, event.clientX, event.clientY);
+    },
+
     // A finger is told apart from a mouse: it holds for the menu and drags to orbit.
     onPointerDown: function(event) {
       var canvas = CanvasInput.canvas, button = event.button;
@@ -142,16 +182,13 @@ mergeInto(LibraryManager.library, {
         TouchInput.onDown(event);
         return;
       }
-      if (button < 0 || button > 2) return;
-      var menu = PopupMenus.byButton[button];
-      if (menu) {
+      var menu = button >= 0 && button <= 2 ? PopupMenus.byButton[button] : 0;
+      if (menu && !CanvasInput.buttonsDown) {
+        CanvasInput.shownButtons = CanvasInput.heldIn(event.buttons);
         PopupMenus.show(menu, event.clientX, event.clientY);
         return;
       }
-      if (CanvasInput.buttonsDown & (1 << button)) return;
-      if (CanvasInput.buttonsDown && event.pointerId != CanvasInput.pointerId) return;
-      canvas.setPointerCapture(event.pointerId);
-      CanvasInput.press(button, event.pointerId, event.clientX, event.clientY);
+      CanvasInput.follow(event);
     },
 
     // The back and forward buttons would leave the page, and the design with it; on the
@@ -165,7 +202,10 @@ mergeInto(LibraryManager.library, {
     onPointerMove: function(event) {
       if (event.pointerType == 'touch') {
         TouchInput.onMove(event);
-      } else if (CanvasInput.buttonsDown && event.pointerId == CanvasInput.pointerId) {
+        return;
+      }
+      CanvasInput.follow(event);
+      if (CanvasInput.buttonsDown && event.pointerId == CanvasInput.pointerId) {
         CanvasInput.move(event.clientX, event.clientY);
       }
     },
@@ -173,9 +213,16 @@ mergeInto(LibraryManager.library, {
     onPointerUp: function(event) {
       if (event.pointerType == 'touch') {
         TouchInput.onUp(event);
-      } else if (event.pointerId == CanvasInput.pointerId && event.button >= 0 && event.button <= 2) {
-        CanvasInput.locate(event.clientX, event.clientY);
-        CanvasInput.release(event.button);
+      } else {
+        CanvasInput.follow(event);
+      }
+    },
+
+    // A pointer coming onto the canvas with a button already down was pressed elsewhere:
+    // that button drags nothing here.
+    onPointerOver: function(event) {
+      if (event.pointerType != 'touch' && !CanvasInput.buttonsDown) {
+        CanvasInput.shownButtons = CanvasInput.heldIn(event.buttons);
       }
     },
 
@@ -213,6 +260,7 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('pointerdown', CanvasInput.onPointerDown);
       canvas.addEventListener('pointermove', CanvasInput.onPointerMove);
       canvas.addEventListener('pointerup', CanvasInput.onPointerUp);
+      canvas.addEventListener('pointerover', CanvasInput.onPointerOver);
       canvas.addEventListener('pointercancel', CanvasInput.onPointerCancel);
       canvas.addEventListener('lostpointercapture', CanvasInput.onPointerCancel);
       canvas.addEventListener('keydown', CanvasInput.onKeyDown);
