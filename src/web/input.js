@@ -161,10 +161,13 @@ mergeInto(LibraryManager.library, {
     },
 
     // A drag follows the pointer wherever it goes until its last button is released, as the
-    // desktop's pointer grab does. A press that came by a move closes an open menu, as a
-    // press does.
+    // desktop's pointer grab does. A press that came by a move closes an open menu and
+    // gives the canvas the keys, as a press does.
     startDrag: function(button, event) {
-      if (event.type != 'pointerdown') PopupMenus.close();
+      if (event.type != 'pointerdown') {
+        PopupMenus.close();
+        CanvasInput.canvas.focus({preventScroll: true});
+      }
       try {
         CanvasInput.canvas.setPointerCapture(event.pointerId);
       } catch (notActive) {
@@ -236,6 +239,16 @@ mergeInto(LibraryManager.library, {
       }
     },
 
+    // The browser's own menu never shows on the canvas. A browser that lost the release of
+    // the menu's button tells of its next press only by this event: the menu opens here then.
+    onContextMenu: function(event) {
+      event.preventDefault();
+      var menu = PopupMenus.byButton[event.button];
+      if (event.button == 2 && menu && !PopupMenus.open && !CanvasInput.buttonsDown) {
+        PopupMenus.show(menu, event.clientX, event.clientY);
+      }
+    },
+
     // Printable characters go to the designer as the desktop delivers them; shortcuts
     // with Ctrl, Alt or Meta, and keys without a character, stay the browser's. Shift+F10
     // and the context-menu key open the menu, as they do for anything with a menu.
@@ -264,7 +277,7 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('pointercancel', CanvasInput.onPointerCancel);
       canvas.addEventListener('lostpointercapture', CanvasInput.onPointerCancel);
       canvas.addEventListener('keydown', CanvasInput.onKeyDown);
-      canvas.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+      canvas.addEventListener('contextmenu', CanvasInput.onContextMenu);
       document.addEventListener('pointermove', CanvasInput.keepPage, true);
       document.addEventListener('pointerup', CanvasInput.keepPage, true);
     },

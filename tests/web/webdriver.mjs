@@ -82,21 +82,18 @@ export class Session {
     return Buffer.from(await this.command('GET', '/screenshot'), 'base64');
   }
 
-  // Input sources' action lists, performed together, then every input released.
+  // Input sources' action lists, performed together.
   async perform(...sources) {
     await this.command('POST', '/actions', {actions: sources});
   }
-  releaseActions() { return this.command('DELETE', '/actions'); }
 }
 
 // The actions of a mouse and of a keyboard, in viewport coordinates.
 export const mouse = (...actions) => ({type: 'pointer', id: 'mouse', parameters: {pointerType: 'mouse'}, actions});
-export const finger = (...actions) => ({type: 'pointer', id: 'finger', parameters: {pointerType: 'touch'}, actions});
 export const keyboard = (...actions) => ({type: 'key', id: 'keyboard', actions});
 export const moveTo = (x, y, duration = 0) => ({type: 'pointerMove', origin: 'viewport', x: Math.round(x), y: Math.round(y), duration});
 export const down = (button = 0) => ({type: 'pointerDown', button});
 export const up = (button = 0) => ({type: 'pointerUp', button});
-export const wait = duration => ({type: 'pause', duration});
 export const keyDown = value => ({type: 'keyDown', value});
 export const keyUp = value => ({type: 'keyUp', value});
-export const keys = {shift: '\uE008', escape: '\uE00C', enter: '\uE007', down: '\uE015', right: '\uE014', f10: '\uE03A'};
+export const keys = {shift: '\uE008', escape: '\uE00C', enter: '\uE007', up: '\uE013', down: '\uE015', f10: '\uE03A'};
