@@ -239,12 +239,16 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // The browser's own menu never shows on the canvas. A browser that lost the release of
-    // the menu's button tells of its next press only by this event: the menu opens here then.
+    // The browser's own menu never shows on the canvas, nor on the designer's menu, which
+    // opens under the pointer before the browser's event comes: the browser's menu would
+    // take the pointer, and the release of its button with it. A browser that lost such a
+    // release tells of the button's next press only by this event: the menu opens here then.
     onContextMenu: function(event) {
+      var canvas = CanvasInput.canvas;
+      if (event.target !== canvas && !PopupMenus.isInside(event.target)) return;
       event.preventDefault();
       var menu = PopupMenus.byButton[event.button];
-      if (event.button == 2 && menu && !PopupMenus.open && !CanvasInput.buttonsDown) {
+      if (event.target === canvas && event.button == 2 && menu && !PopupMenus.open && !CanvasInput.buttonsDown) {
         PopupMenus.show(menu, event.clientX, event.clientY);
       }
     },
@@ -277,7 +281,7 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('pointercancel', CanvasInput.onPointerCancel);
       canvas.addEventListener('lostpointercapture', CanvasInput.onPointerCancel);
       canvas.addEventListener('keydown', CanvasInput.onKeyDown);
-      canvas.addEventListener('contextmenu', CanvasInput.onContextMenu);
+      document.addEventListener('contextmenu', CanvasInput.onContextMenu, true);
       document.addEventListener('pointermove', CanvasInput.keepPage, true);
       document.addEventListener('pointerup', CanvasInput.keepPage, true);
     },
