@@ -176,6 +176,12 @@ async function walkDesigner(engine, name) {
   await engine.open(served.url);
   await until(engine, designerRuns, 'the designer');
   await assertMatches(engine, natives.start, name, 'first frame');
+  // The browser's own menu, which would cover the designer's and take the pointer, opens on
+  // a context-menu event that no one prevented.
+  await engine.evaluate(() => {
+    window.browserMenus = 0;
+    document.addEventListener('contextmenu', event => { if (!event.defaultPrevented) ++browserMenus; });
+  });
 
   await chooseWithMouse(engine, bloodRed);
   assert.equal(await menuLists(engine), 0, 'the menu stayed open');
@@ -220,6 +226,7 @@ async function walkDesigner(engine, name) {
     assert.equal(await menuLists(engine), 0, 'the menu stayed open');
     assert.ok(differs(await engine.picture(), turnedAgain), 'the tapped paint did not show');
   }
+  assert.equal(await engine.evaluate(() => browserMenus), 0, 'the browser\'s own menu opened');
   assert.deepEqual(await engine.errors(), []);
 
   // Lost, given back (the page loads again and draws), and lost again.
