@@ -73,6 +73,15 @@ export function launchChromium(extraArguments = []) {
   });
 }
 
+// The system's Firefox, driven through WebDriver BiDi. It has WebGL (through Mesa) only with
+// a display: headless, or without DISPLAY, it is a browser without WebGL.
+export function launchFirefox({headless = false, env = process.env} = {}) {
+  return puppeteer.launch({
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless, env,
+    extraPrefsFirefox: {'webgl.force-enabled': true},
+  });
+}
+
 export const desktop = {width: 1000, height: 900};
 
 // A page showing the designer, its console lines and errors collected as they come.

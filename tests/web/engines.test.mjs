@@ -3,10 +3,9 @@
 // tests; then the pages that cannot run: no WebGL, no WebAssembly.
 import assert from 'node:assert/strict';
 import {after, before, describe, test} from 'node:test';
-import puppeteer from 'puppeteer-core';
 import {PNG} from 'pngjs';
 import {
-  allowedMismatch, canvasPicture, desktop, keep, launchChromium, mismatchedPixels, nativePicture, nextFrames,
+  allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture, nextFrames,
   serveSite,
 } from './browser.mjs';
 import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
@@ -256,7 +255,7 @@ describe('the designer in every engine', () => {
   });
 
   test('Firefox', async () => {
-    const browser = await launchFirefox({headless: false});
+    const browser = await launchFirefox();
     try {
       await walkDesigner(puppeteerEngine(await browser.newPage()), 'firefox');
     } finally {
@@ -273,13 +272,6 @@ describe('the designer in every engine', () => {
     }
   });
 });
-
-function launchFirefox({headless, env = process.env}) {
-  return puppeteer.launch({
-    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless, env,
-    extraPrefsFirefox: {'webgl.force-enabled': true},
-  });
-}
 
 // ---- Browsers that cannot run the designer: the notice in the picture's place. ----
 

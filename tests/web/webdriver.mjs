@@ -28,7 +28,7 @@ async function call(base, method, path, body) {
   return value;
 }
 
-// Starts the driver on a free port and opens one browser window: {session, close()}.
+// Starts the driver on a free port and opens one browser window: {session, version, pid (the driver's), close()}.
 export async function startWebKit() {
   const port = await freePort();
   const driver = spawn(webKitDriver, [`--port=${port}`], {stdio: 'ignore'});
@@ -41,11 +41,11 @@ export async function startWebKit() {
         if (Date.now() > deadline) throw error;
       }
     }
-    const {sessionId} = await call(base, 'POST', '/session', {capabilities: {alwaysMatch: {
+    const {sessionId, capabilities} = await call(base, 'POST', '/session', {capabilities: {alwaysMatch: {
       'webkitgtk:browserOptions': {binary: miniBrowser, args: ['--automation']},
     }}});
     const session = new Session(base + `/session/${sessionId}`);
-    return {session, close: async () => {
+    return {session, version: capabilities.browserVersion, pid: driver.pid, close: async () => {
       await session.quit().catch(() => {});
       driver.kill();
     }};
