@@ -275,8 +275,10 @@ describe('the designer in every engine', () => {
 
 // ---- Browsers that cannot run the designer: the notice in the picture's place. ----
 
-async function assertNotice(browser, kind, words, beforeLoad) {
-  const page = await browser.newPage();
+// `runtime`: whether the page loads the designer's runtime, which then fails.
+async function assertNotice(browser, kind, words, {beforeLoad, runtime = false} = {}) {
+  const context = await browser.createBrowserContext();  // no service worker from the page before
+  const page = await context.newPage();
   const engine = puppeteerEngine(page);
   const requests = [];
   page.on('request', request => requests.push(request.url()));
@@ -294,9 +296,11 @@ async function assertNotice(browser, kind, words, beforeLoad) {
   assert.match(shown.text, /another browser/);
   assert.ok(shown.width > 300 && shown.height > 300, `the notice is ${shown.width} by ${shown.height}`);
   assert.equal(shown.canvas, 0, 'the empty picture shows');
-  assert.deepEqual(requests.filter(url => /korvath-designer\.(js|wasm)$/.test(url)), [], 'the runtime was loaded');
-  assert.deepEqual(await engine.errors(), []);
-  await page.close();
+  if (!runtime) {
+    assert.deepEqual(requests.filter(url => /korvath-designer\.(js|wasm)$/.test(url)), [], 'the runtime was loaded');
+    assert.deepEqual(await engine.errors(), []);
+  }
+  await context.close();
 }
 
 describe('where the designer cannot run', () => {
@@ -320,11 +324,15 @@ describe('where the designer cannot run', () => {
     }
   });
 
-  test('Chromium without WebAssembly', async () => {
+  test('Chromium without WebAssembly, and with the WebAssembly file missing', async () => {
     const browser = await launchChromium();
     try {
       await assertNotice(browser, 'webassembly', /runs as WebAssembly/,
-        page => page.evaluateOnNewDocument(() => { delete window.WebAssembly; }));
+        {beforeLoad: page => page.evaluateOnNewDocument(() => { delete window.WebAssembly; })});
+      await assertNotice(browser, 'start', /could not start/, {runtime: true, beforeLoad: async page => {
+        await page.setRequestInterception(true);
+        page.on('request', request => request.url().endsWith('.wasm') ? request.abort() : request.continue());
+      }});
     } finally {
       await browser.close();
     }

@@ -95,10 +95,16 @@ function startDesigner() {
     return;
   }
   watchContext(Module.canvas);
-  Module.onAbort = function () { PageNotice.show('start'); };
+  // A file that does not come, or a runtime that stops before the designer has started.
+  function failed() {
+    if (!Module.calledRun) PageNotice.show('start');
+  }
+  Module.onAbort = failed;
+  window.addEventListener('error', failed);
+  window.addEventListener('unhandledrejection', failed);
   var runtime = document.createElement('script');
   runtime.src = 'korvath-designer.js';
-  runtime.addEventListener('error', function () { PageNotice.show('start'); });
+  runtime.addEventListener('error', failed);
   document.body.appendChild(runtime);
 }
 
