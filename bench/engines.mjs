@@ -91,16 +91,17 @@ const native = nativeFrame();
 const served = await serveSite();
 try {
   const rows = [
-    ['Chromium, headless', await withPuppeteer(() => launchChromium(['--disable-gpu-vsync', '--disable-frame-rate-limit']), served.url)],
+    ['Chromium, headless',
+      await withPuppeteer(() => launchChromium(['--disable-gpu-vsync', '--disable-frame-rate-limit']), served.url)],
     ['Firefox, on the display', await withPuppeteer(() => launchFirefox(), served.url)],
     ['WebKit (MiniBrowser), on the display', await withWebKit(served.url)],
   ];
   console.log(`\nnative designer frame on this display (Mesa): ${native.toFixed(2)} ms`);
-  console.log('\n| engine | version | GL the page is told of | Mesa llvmpipe loaded | drawing buffer | web frame | / native frame |\n' +
-    '|---|---|---|---|---|---|---|');
+  console.log('\n| engine | version | GL the page is told of | Mesa llvmpipe loaded | drawing buffer | web frame | ' +
+    '/ native frame |\n|---|---|---|---|---|---|---|');
   for (const [engine, {version, renderer, mesa, width, milliseconds}] of rows) {
-    console.log(`| ${engine} | ${version} | ${renderer} | ${mesa ? 'yes' : 'no'} | ${width} by ${width} | ${milliseconds.toFixed(2)} ms | ` +
-      `${(milliseconds / native).toFixed(2)} |`);
+    console.log(`| ${engine} | ${version} | ${renderer} | ${mesa ? 'yes' : 'no'} | ${width} by ${width} | ` +
+      `${milliseconds.toFixed(2)} ms | ${(milliseconds / native).toFixed(2)} |`);
   }
 } finally {
   served.server.close();

@@ -1,12 +1,12 @@
 // The designer in each browser engine: Chromium, Firefox (WebDriver BiDi) and WebKit
 // (WebKitWebDriver), each walking the same steps as a new user would, on the X display of the
-// tests; then the pages that cannot run: no WebGL, no WebAssembly.
+// tests; then the pages that cannot run: no WebGL, no WebAssembly, or its file missing.
 import assert from 'node:assert/strict';
 import {after, before, describe, test} from 'node:test';
 import {PNG} from 'pngjs';
 import {
-  allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture, nextFrames,
-  serveSite,
+  allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
+  nextFrames, serveSite,
 } from './browser.mjs';
 import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
 
@@ -96,7 +96,10 @@ function webKitEngine(session) {
       const png = PNG.sync.read(await session.screenshot());
       const [left, top, width, height] = box, rgb = Buffer.alloc(width * height * 3);
       for (let y = 0; y < height; ++y) {
-        for (let x = 0; x < width; ++x) png.data.copy(rgb, (y * width + x) * 3, ((top + y) * png.width + left + x) * 4, ((top + y) * png.width + left + x) * 4 + 3);
+        for (let x = 0; x < width; ++x) {
+          const at = ((top + y) * png.width + left + x) * 4;
+          png.data.copy(rgb, (y * width + x) * 3, at, at + 3);
+        }
       }
       return {width, height, rgb};
     },
@@ -105,13 +108,15 @@ function webKitEngine(session) {
       await session.navigate(url);
     },
     async mouse(steps) {
-      await session.perform(mouseActions(...steps.map(step =>
-        step.move ? moveTo(...step.move, step.steps ? 100 : 0) : step.down !== undefined ? down(step.down) : up(step.up))));
+      const action = step => step.move ? moveTo(...step.move, step.steps ? 100 : 0) :
+        step.down !== undefined ? down(step.down) : up(step.up);
+      await session.perform(mouseActions(...steps.map(action)));
     },
     async press(...names) {
       const actions = [];
       for (const name of names) {
-        const values = name.split('+').map(part => part.length == 1 ? part : keys[part.replace('Arrow', '').toLowerCase()]);
+        const values = name.split('+').map(part =>
+          part.length == 1 ? part : keys[part.replace('Arrow', '').toLowerCase()]);
         actions.push(...values.map(keyDown), ...[...values].reverse().map(keyUp));
       }
       await session.perform(keyboard(...actions));
@@ -229,9 +234,14 @@ async function walkDesigner(engine, name) {
   assert.deepEqual(await engine.errors(), []);
 
   // Lost, given back (the page loads again and draws), and lost again.
-  const loseContext = () => { window.contextLoss = GLctx.getExtension('WEBGL_lose_context'); contextLoss.loseContext(); };
-  const says = kind => !document.getElementById('notice').hidden && document.getElementById('notice').dataset.kind == kind &&
-    !document.getElementById('canvas').getClientRects().length;
+  const loseContext = () => {
+    window.contextLoss = GLctx.getExtension('WEBGL_lose_context');
+    contextLoss.loseContext();
+  };
+  const says = kind => {
+    const notice = document.getElementById('notice');
+    return !notice.hidden && notice.dataset.kind == kind && !document.getElementById('canvas').getClientRects().length;
+  };
   await engine.evaluate(loseContext);
   await until(engine, says, 'the lost picture', 'lost');
   assert.deepEqual(await engine.errors(), []);

@@ -24,7 +24,9 @@ async function call(base, method, path, body) {
     method, headers: {'Content-Type': 'application/json'}, body: body === undefined ? undefined : JSON.stringify(body),
   });
   const {value} = await response.json();
-  if (!response.ok || (value && value.error)) throw new Error(`WebDriver ${method} ${path}: ${value?.error}: ${value?.message}`);
+  if (!response.ok || (value && value.error)) {
+    throw new Error(`WebDriver ${method} ${path}: ${value?.error}: ${value?.message}`);
+  }
   return value;
 }
 
@@ -91,7 +93,8 @@ export class Session {
 // The actions of a mouse and of a keyboard, in viewport coordinates.
 export const mouse = (...actions) => ({type: 'pointer', id: 'mouse', parameters: {pointerType: 'mouse'}, actions});
 export const keyboard = (...actions) => ({type: 'key', id: 'keyboard', actions});
-export const moveTo = (x, y, duration = 0) => ({type: 'pointerMove', origin: 'viewport', x: Math.round(x), y: Math.round(y), duration});
+export const moveTo = (x, y, duration = 0) =>
+  ({type: 'pointerMove', origin: 'viewport', x: Math.round(x), y: Math.round(y), duration});
 export const down = (button = 0) => ({type: 'pointerDown', button});
 export const up = (button = 0) => ({type: 'pointerUp', button});
 export const keyDown = value => ({type: 'keyDown', value});
