@@ -11,6 +11,7 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream groff-base man-db  # the Debian package and its checks
   valgrind                                                   # the memory soak and the instruction counts
   emscripten chromium python3                                # the web build, its browser tests, its server
+  firefox-esr webkit2gtk-driver                              # the page in Firefox and in WebKit (MiniBrowser)
 )
 
 missing=()

@@ -131,8 +131,51 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // A button with a menu opens it; any other starts a drag that follows the pointer
-    // wherever it goes until the button is released, as the desktop's pointer grab does.
+    // The toolkit's buttons in a pointer event's `buttons`: left, middle and right.
+    heldIn: function(buttons) {
+      return (buttons & 1) | (buttons & 4 ? 2 : 0) | (buttons & 2 ? 4 : 0);
+    },
+    shownButtons: 0,  // the toolkit buttons the last pointer event on the canvas showed down
+
+    // Every pointer event's `buttons` is the truth, whatever events came before it: a
+    // button the designer holds that it no longer shows is released, and one it newly
+    // shows is pressed, even when it comes by a move (a second button during a drag, or a
+    // press after a release the browser never sent). A button with a menu only opens the
+    // menu, on its own press.
+    follow: function(event) {
+      var shown = CanvasInput.heldIn(event.buttons), newly = shown & ~CanvasInput.shownButtons;
+      if (event.type == 'pointerdown' && event.button >= 0 && event.button <= 2) newly |= shown & (1 << event.button);
+      CanvasInput.shownButtons = shown;
+      if (CanvasInput.buttonsDown && event.pointerId != CanvasInput.pointerId) return;
+      CanvasInput.locate(event.clientX, event.clientY);
+      for (var button = 0; button < 3; ++button) {
+        var bit = 1 << button;
+        if ((CanvasInput.buttonsDown & bit) && !(shown & bit)) CanvasInput.release(button);
+      }
+      for (button = 0; button < 3; ++button) {
+        bit = 1 << button;
+        if ((newly & bit) && !(CanvasInput.buttonsDown & bit) && !PopupMenus.byButton[button]) {
+          CanvasInput.startDrag(button, event);
+        }
+      }
+    },
+
+    // A drag follows the pointer wherever it goes until its last button is released, as the
+    // desktop's pointer grab does. A press that came by a move closes an open menu and
+    // gives the canvas the keys, as a press does.
+    startDrag: function(button, event) {
+      if (event.type != 'pointerdown') {
+        PopupMenus.close();
+        CanvasInput.canvas.focus({preventScroll: true});
+      }
+      try {
+        CanvasInput.canvas.setPointerCapture(event.pointerId);
+      } catch (notActive) {
+        // the browser no longer sees the button down: its release comes with the next event
+      }
+      CanvasInput.press(button, event.pointerId, event.clientX, event.clientY);
+    },
+
     // A finger is told apart from a mouse: it holds for the menu and drags to orbit.
     onPointerDown: function(event) {
       var canvas = CanvasInput.canvas, button = event.button;
@@ -142,16 +185,13 @@ mergeInto(LibraryManager.library, {
         TouchInput.onDown(event);
         return;
       }
-      if (button < 0 || button > 2) return;
-      var menu = PopupMenus.byButton[button];
-      if (menu) {
+      var menu = button >= 0 && button <= 2 ? PopupMenus.byButton[button] : 0;
+      if (menu && !CanvasInput.buttonsDown) {
+        CanvasInput.shownButtons = CanvasInput.heldIn(event.buttons);
         PopupMenus.show(menu, event.clientX, event.clientY);
         return;
       }
-      if (CanvasInput.buttonsDown & (1 << button)) return;
-      if (CanvasInput.buttonsDown && event.pointerId != CanvasInput.pointerId) return;
-      canvas.setPointerCapture(event.pointerId);
-      CanvasInput.press(button, event.pointerId, event.clientX, event.clientY);
+      CanvasInput.follow(event);
     },
 
     // The back and forward buttons would leave the page, and the design with it; on the
@@ -165,7 +205,10 @@ mergeInto(LibraryManager.library, {
     onPointerMove: function(event) {
       if (event.pointerType == 'touch') {
         TouchInput.onMove(event);
-      } else if (CanvasInput.buttonsDown && event.pointerId == CanvasInput.pointerId) {
+        return;
+      }
+      CanvasInput.follow(event);
+      if (CanvasInput.buttonsDown && event.pointerId == CanvasInput.pointerId) {
         CanvasInput.move(event.clientX, event.clientY);
       }
     },
@@ -173,9 +216,16 @@ mergeInto(LibraryManager.library, {
     onPointerUp: function(event) {
       if (event.pointerType == 'touch') {
         TouchInput.onUp(event);
-      } else if (event.pointerId == CanvasInput.pointerId && event.button >= 0 && event.button <= 2) {
-        CanvasInput.locate(event.clientX, event.clientY);
-        CanvasInput.release(event.button);
+      } else {
+        CanvasInput.follow(event);
+      }
+    },
+
+    // A pointer coming onto the canvas with a button already down was pressed elsewhere:
+    // that button drags nothing here.
+    onPointerOver: function(event) {
+      if (event.pointerType != 'touch' && !CanvasInput.buttonsDown) {
+        CanvasInput.shownButtons = CanvasInput.heldIn(event.buttons);
       }
     },
 
@@ -186,6 +236,20 @@ mergeInto(LibraryManager.library, {
         TouchInput.onCancel(event);
       } else if (event.pointerId == CanvasInput.pointerId) {
         CanvasInput.releaseAll();
+      }
+    },
+
+    // The browser's own menu never shows on the canvas, nor on the designer's menu, which
+    // opens under the pointer before the browser's event comes: the browser's menu would
+    // take the pointer, and the release of its button with it. A browser that lost such a
+    // release tells of the button's next press only by this event: the menu opens here then.
+    onContextMenu: function(event) {
+      var canvas = CanvasInput.canvas;
+      if (event.target !== canvas && !PopupMenus.isInside(event.target)) return;
+      event.preventDefault();
+      var menu = PopupMenus.byButton[event.button];
+      if (event.target === canvas && event.button == 2 && menu && !PopupMenus.open && !CanvasInput.buttonsDown) {
+        PopupMenus.show(menu, event.clientX, event.clientY);
       }
     },
 
@@ -213,10 +277,11 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('pointerdown', CanvasInput.onPointerDown);
       canvas.addEventListener('pointermove', CanvasInput.onPointerMove);
       canvas.addEventListener('pointerup', CanvasInput.onPointerUp);
+      canvas.addEventListener('pointerover', CanvasInput.onPointerOver);
       canvas.addEventListener('pointercancel', CanvasInput.onPointerCancel);
       canvas.addEventListener('lostpointercapture', CanvasInput.onPointerCancel);
       canvas.addEventListener('keydown', CanvasInput.onKeyDown);
-      canvas.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+      document.addEventListener('contextmenu', CanvasInput.onContextMenu, true);
       document.addEventListener('pointermove', CanvasInput.keepPage, true);
       document.addEventListener('pointerup', CanvasInput.keepPage, true);
     },

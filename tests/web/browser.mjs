@@ -26,13 +26,17 @@ const contentTypes = {
 };
 
 // Serves a folder's files (the site's unless another is given), and nothing outside it, on a
-// free port of the loopback address.
-export async function serveSite(root = site) {
+// free port of the loopback address. With `firstScript`, the page runs that script (served as
+// first-script.js, beside it) before its own: for drivers that report no page errors.
+export async function serveSite(root = site, {firstScript} = {}) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
     const file = join(root, path.endsWith('/') ? join(path, 'index.html') : path);
     try {
-      const body = readFileSync(file);
+      let body = firstScript && path == '/first-script.js' ? firstScript : readFileSync(file);
+      if (firstScript && file.endsWith('index.html')) {
+        body = body.toString().replace('<script src="page.js">', '<script src="first-script.js"></script>\n$&');
+      }
       response.writeHead(200, {'Content-Type': contentTypes[extname(file)] || 'application/octet-stream'});
       response.end(body);
     } catch {
@@ -66,6 +70,15 @@ export function launchChromium(extraArguments = []) {
     headless: true,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync', ...extraArguments],
+  });
+}
+
+// The system's Firefox, driven through WebDriver BiDi. It has WebGL (through Mesa) only with
+// a display: headless, or without DISPLAY, it is a browser without WebGL.
+export function launchFirefox({headless = false, env = process.env} = {}) {
+  return puppeteer.launch({
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless, env,
+    extraPrefsFirefox: {'webgl.force-enabled': true},
   });
 }
 

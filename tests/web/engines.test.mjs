@@ -1,0 +1,350 @@
+// The designer in each browser engine: Chromium, Firefox (WebDriver BiDi) and WebKit
+// (WebKitWebDriver), each walking the same steps as a new user would, on the X display of the
+// tests; then the pages that cannot run: no WebGL, no WebAssembly, or its file missing.
+import assert from 'node:assert/strict';
+import {after, before, describe, test} from 'node:test';
+import {PNG} from 'pngjs';
+import {
+  allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
+  nextFrames, serveSite,
+} from './browser.mjs';
+import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
+
+const bloodRed = 'Colors/Main Color/Blood Red';
+const emeraldGreen = 'Colors/Main Color/Emerald Green';
+const holdMilliseconds = 800;  // longer than the page's half-second hold
+const buttonNames = ['left', 'middle', 'right'];
+const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
+
+// Errors of a page whose driver reports none, gathered by the page itself from its first script.
+const errorWatch = `window.pageErrors = [];
+addEventListener('error', event => pageErrors.push(String(event.message)));
+addEventListener('unhandledrejection', event => pageErrors.push(String(event.reason)));
+const consoleError = console.error;
+console.error = (...parts) => { pageErrors.push(parts.join(' ')); consoleError(...parts); };`;
+
+let served, natives;
+before(async () => {
+  served = await serveSite(undefined, {firstScript: errorWatch});
+  natives = {start: nativePicture([]), red: nativePicture([bloodRed]), green: nativePicture([bloodRed, emeraldGreen])};
+});
+after(() => served?.server.close());
+
+// ---- One engine as the steps see it: a page driven by puppeteer, or by WebDriver. ----
+
+// Polls the page until `condition` holds there, through a reload.
+async function until(engine, condition, what, ...args) {
+  for (const deadline = Date.now() + 30000; ; await pause(100)) {
+    try {
+      if (await engine.evaluate(condition, ...args)) return;
+    } catch (reloading) {
+      // the page is between two documents
+    }
+    if (Date.now() > deadline) throw new Error(`the page never showed ${what}`);
+  }
+}
+
+const designerRuns = () => window.Module && Module.calledRun && document.getElementById('notice').hidden;
+
+function puppeteerEngine(page) {
+  page.errors = [];
+  page.on('console', message => { if (message.type() == 'error') page.errors.push(message.text()); });
+  page.on('pageerror', error => page.errors.push(error.message));
+  return {
+    evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+    picture: () => canvasPicture(page),
+    async open(url) {
+      await page.setViewport(desktop);
+      await page.goto(url);
+    },
+    async mouse(steps) {
+      for (const step of steps) {
+        if (step.move) await page.mouse.move(...step.move, {steps: step.steps || 1});
+        else if (step.down !== undefined) await page.mouse.down({button: buttonNames[step.down]});
+        else await page.mouse.up({button: buttonNames[step.up]});
+      }
+    },
+    async press(...names) {
+      for (const name of names) {
+        const [key, modifier] = name.split('+').reverse();
+        if (modifier) await page.keyboard.down(modifier);
+        await page.keyboard.press(key);
+        if (modifier) await page.keyboard.up(modifier);
+      }
+    },
+    async touch(x, y, milliseconds = 0) {
+      await page.touchscreen.touchStart(x, y);
+      if (milliseconds) await pause(milliseconds);
+      await page.touchscreen.touchEnd();
+    },
+    errors: async () => page.errors,
+    middleButton: true,
+  };
+}
+
+// WebKit's window shows the page at its own size; the canvas is cut from the window's picture,
+// as its element picture comes back partly black.
+function webKitEngine(session) {
+  return {
+    evaluate: (fn, ...args) => session.execute(fn, ...args),
+    async picture() {
+      await session.execute(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
+      const box = await session.execute(() => {
+        const {x, y, width, height} = document.getElementById('canvas').getBoundingClientRect();
+        return [x, y, width, height].map(value => Math.round(value * devicePixelRatio));
+      });
+      const png = PNG.sync.read(await session.screenshot());
+      const [left, top, width, height] = box, rgb = Buffer.alloc(width * height * 3);
+      for (let y = 0; y < height; ++y) {
+        for (let x = 0; x < width; ++x) {
+          const at = ((top + y) * png.width + left + x) * 4;
+          png.data.copy(rgb, (y * width + x) * 3, at, at + 3);
+        }
+      }
+      return {width, height, rgb};
+    },
+    async open(url) {
+      await session.setWindowSize(desktop.width, desktop.height);
+      await session.navigate(url);
+    },
+    async mouse(steps) {
+      const action = step => step.move ? moveTo(...step.move, step.steps ? 100 : 0) :
+        step.down !== undefined ? down(step.down) : up(step.up);
+      await session.perform(mouseActions(...steps.map(action)));
+    },
+    async press(...names) {
+      const actions = [];
+      for (const name of names) {
+        const values = name.split('+').map(part =>
+          part.length == 1 ? part : keys[part.replace('Arrow', '').toLowerCase()]);
+        actions.push(...values.map(keyDown), ...[...values].reverse().map(keyUp));
+      }
+      await session.perform(keyboard(...actions));
+    },
+    touch: null,  // the driver sends a touch as a mouse
+    // The driver sends the release of every button as the left one's: a middle button it
+    // pressed stays down for the page, as `buttons` shows, and a right one too (which is
+    // what the right button's menu and the left drag after it meet here).
+    middleButton: false,
+    errors: () => session.execute(() => window.pageErrors),
+  };
+}
+
+// ---- The steps, the same in every engine. ----
+
+const canvasBox = engine => engine.evaluate(() => {
+  const {x, y, width, height} = document.getElementById('canvas').getBoundingClientRect();
+  return {x, y, width, height};
+});
+const menuLists = engine => engine.evaluate(() => document.querySelectorAll('.popup-menu').length);
+
+// The middle of the entry with this label in the deepest open list of the menu.
+function entryCentre(engine, label) {
+  return engine.evaluate(label => {
+    const lists = document.querySelectorAll('.popup-menu');
+    const item = [...(lists[lists.length - 1]?.children || [])].find(item => item.textContent == label);
+    if (!item) return null;
+    const box = item.getBoundingClientRect();
+    return [box.x + box.width / 2, box.y + box.height / 2];
+  }, label);
+}
+
+async function entryAt(engine, label) {
+  const centre = await entryCentre(engine, label);
+  assert.ok(centre, `no menu entry "${label}"`);
+  return centre;
+}
+
+// A right click on the canvas, then the entries of one menu path hovered and the last clicked.
+async function chooseWithMouse(engine, path) {
+  const box = await canvasBox(engine);
+  await engine.mouse([{move: [box.x + 60, box.y + 60]}, {down: 2}, {up: 2}]);
+  const labels = path.split('/');
+  for (const label of labels.slice(0, -1)) await engine.mouse([{move: await entryAt(engine, label), steps: 2}]);
+  await engine.mouse([{move: await entryAt(engine, labels[labels.length - 1]), steps: 2}, {down: 0}, {up: 0}]);
+}
+
+async function assertMatches(engine, native, name, what) {
+  const web = await engine.picture();
+  const mismatched = mismatchedPixels(web, native);
+  if (mismatched > allowedMismatch(web)) console.log(`kept ${keep(web, `${name}-${what}`)}`);
+  assert.ok(mismatched <= allowedMismatch(web), `${what}: ${mismatched} pixels differ from the native frame`);
+  return web;
+}
+
+const differs = (a, b) => mismatchedPixels(a, b) > allowedMismatch(a);
+
+// The first frame, a menu choice with the mouse, keys, the keyboard's menu, a drag after the
+// right button's menu, touch where the driver has it, and a lost context.
+async function walkDesigner(engine, name) {
+  await engine.open(served.url);
+  await until(engine, designerRuns, 'the designer');
+  await assertMatches(engine, natives.start, name, 'first frame');
+  // The browser's own menu, which would cover the designer's and take the pointer, opens on
+  // a context-menu event that no one prevented.
+  await engine.evaluate(() => {
+    window.browserMenus = 0;
+    document.addEventListener('contextmenu', event => { if (!event.defaultPrevented) ++browserMenus; });
+  });
+
+  await chooseWithMouse(engine, bloodRed);
+  assert.equal(await menuLists(engine), 0, 'the menu stayed open');
+  const red = await assertMatches(engine, natives.red, name, 'Blood Red');
+
+  await engine.press(...'wwwwww');
+  assert.ok(differs(await engine.picture(), red), 'W did not swing the arm');
+  await engine.press(...'ssssss');
+  await assertMatches(engine, natives.red, name, 'after W and S');
+
+  await engine.press('Shift+F10', 'ArrowDown', 'Enter', 'Enter', 'ArrowUp', 'ArrowUp', 'Enter');
+  const green = await assertMatches(engine, natives.green, name, 'Emerald Green from the keyboard');
+
+  // The right button's menu, opened and closed; then a left drag orbits, and ends with its release.
+  const box = await canvasBox(engine), centre = [box.x + box.width / 2, box.y + box.height / 2];
+  await engine.mouse([{move: [box.x + 200, box.y + 200]}, {down: 2}, {up: 2}]);
+  assert.equal(await menuLists(engine), 1, 'the right button opened no menu');
+  await engine.press('Escape');
+  await engine.mouse([{move: centre}, {down: 0}, {move: [centre[0] + 150, centre[1]], steps: 5}, {up: 0}]);
+  const turned = await engine.picture();
+  assert.ok(differs(turned, green), 'the left drag did not turn the view');
+  // Two buttons at once, pressed and released in every order (a right press during a drag
+  // opens no menu): then no button is left down, and the next drag orbits.
+  const orders = [[0, 1, 0, 1], [1, 0, 0, 1], [0, 2, 2, 0], [0, 1, 1, 0]];
+  for (const [first, second, firstUp, secondUp] of orders.filter(order => engine.middleButton || !order.includes(1))) {
+    await engine.mouse([{move: centre}, {down: first}, {move: [centre[0] + 40, centre[1]], steps: 2}, {down: second},
+      {move: [centre[0] + 80, centre[1] + 20], steps: 2}, {up: firstUp}, {move: [centre[0] + 60, centre[1]], steps: 2},
+      {up: secondUp}]);
+  }
+  assert.equal(await menuLists(engine), 0, 'a second button opened the menu');
+  const chorded = await engine.picture();
+  await engine.mouse([{move: [centre[0], centre[1] + 120], steps: 5}]);
+  assert.ok(!differs(await engine.picture(), chorded), 'the view turned with no button down');
+  await engine.mouse([{down: 0}, {move: [centre[0] + 100, centre[1] + 120], steps: 5}, {up: 0}]);
+  assert.ok(differs(await engine.picture(), chorded), 'the drag after two buttons did not turn the view');
+  const turnedAgain = await engine.picture();
+
+  if (engine.touch) {
+    await engine.touch(...centre, holdMilliseconds);
+    assert.ok(await menuLists(engine) > 0, 'a long press opened no menu');
+    for (const label of bloodRed.split('/')) await engine.touch(...await entryAt(engine, label));
+    assert.equal(await menuLists(engine), 0, 'the menu stayed open');
+    assert.ok(differs(await engine.picture(), turnedAgain), 'the tapped paint did not show');
+  }
+  assert.equal(await engine.evaluate(() => browserMenus), 0, 'the browser\'s own menu opened');
+  assert.deepEqual(await engine.errors(), []);
+
+  // Lost, given back (the page loads again and draws), and lost again.
+  const loseContext = () => {
+    window.contextLoss = GLctx.getExtension('WEBGL_lose_context');
+    contextLoss.loseContext();
+  };
+  const says = kind => {
+    const notice = document.getElementById('notice');
+    return !notice.hidden && notice.dataset.kind == kind && !document.getElementById('canvas').getClientRects().length;
+  };
+  await engine.evaluate(loseContext);
+  await until(engine, says, 'the lost picture', 'lost');
+  assert.deepEqual(await engine.errors(), []);
+  await engine.evaluate(() => { contextLoss.restoreContext(); });
+  await until(engine, designerRuns, 'the designer again');
+  const again = await engine.picture();
+  assert.ok(differs(again, {...again, rgb: Buffer.alloc(again.rgb.length, 255)}), 'the picture is blank');
+  await engine.evaluate(loseContext);
+  await until(engine, says, 'the picture lost again', 'lost');
+  assert.deepEqual(await engine.errors(), []);
+}
+
+describe('the designer in every engine', () => {
+  test('Chromium', async () => {
+    const browser = await launchChromium();
+    try {
+      await walkDesigner(puppeteerEngine(await browser.newPage()), 'chromium');
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('Firefox', async () => {
+    const browser = await launchFirefox();
+    try {
+      await walkDesigner(puppeteerEngine(await browser.newPage()), 'firefox');
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('WebKit', async () => {
+    const webKit = await startWebKit();
+    try {
+      await walkDesigner(webKitEngine(webKit.session), 'webkit');
+    } finally {
+      await webKit.close();
+    }
+  });
+});
+
+// ---- Browsers that cannot run the designer: the notice in the picture's place. ----
+
+// `runtime`: whether the page loads the designer's runtime, which then fails.
+async function assertNotice(browser, kind, words, {beforeLoad, runtime = false} = {}) {
+  const context = await browser.createBrowserContext();  // no service worker from the page before
+  const page = await context.newPage();
+  const engine = puppeteerEngine(page);
+  const requests = [];
+  page.on('request', request => requests.push(request.url()));
+  await beforeLoad?.(page);
+  await engine.open(served.url);
+  await until(engine, () => !document.getElementById('notice').hidden, 'a notice');
+  const shown = await page.evaluate(() => {
+    const notice = document.getElementById('notice'), box = notice.getBoundingClientRect();
+    return {kind: notice.dataset.kind, text: notice.innerText, width: box.width, height: box.height,
+      canvas: document.getElementById('canvas').getClientRects().length};
+  });
+  await nextFrames(page);
+  assert.equal(shown.kind, kind);
+  assert.match(shown.text, words);
+  assert.match(shown.text, /another browser/);
+  assert.ok(shown.width > 300 && shown.height > 300, `the notice is ${shown.width} by ${shown.height}`);
+  assert.equal(shown.canvas, 0, 'the empty picture shows');
+  if (!runtime) {
+    assert.deepEqual(requests.filter(url => /korvath-designer\.(js|wasm)$/.test(url)), [], 'the runtime was loaded');
+    assert.deepEqual(await engine.errors(), []);
+  }
+  await context.close();
+}
+
+describe('where the designer cannot run', () => {
+  test('Chromium with WebGL turned off', async () => {
+    const browser = await launchChromium(['--disable-3d-apis']);
+    try {
+      await assertNotice(browser, 'webgl', /draws with WebGL, which this browser has turned off/);
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('Firefox without a display, which has no WebGL', async () => {
+    const env = {...process.env};
+    delete env.DISPLAY;
+    const browser = await launchFirefox({headless: true, env});
+    try {
+      await assertNotice(browser, 'webgl', /graphics driver/);
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('Chromium without WebAssembly, and with the WebAssembly file missing', async () => {
+    const browser = await launchChromium();
+    try {
+      await assertNotice(browser, 'webassembly', /runs as WebAssembly/,
+        {beforeLoad: page => page.evaluateOnNewDocument(() => { delete window.WebAssembly; })});
+      await assertNotice(browser, 'start', /could not start/, {runtime: true, beforeLoad: async page => {
+        await page.setRequestInterception(true);
+        page.on('request', request => request.url().endsWith('.wasm') ? request.abort() : request.continue());
+      }});
+    } finally {
+      await browser.close();
+    }
+  });
+});
