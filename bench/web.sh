@@ -12,3 +12,4 @@ scripts/web.sh --build >/dev/null
 [[ -d tests/web/node_modules ]] || npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/web.mjs
+KORVATH_SITE=build/web/site node bench/session.mjs

@@ -24,12 +24,13 @@ extern "C" int __real_rand();
 namespace {
 
 constexpr const char* copyVersion = "korvath-session 1";
-constexpr int copySize = 4096;  // a copy takes about 1,200 bytes
+constexpr int copySize = 4096;  // a copy takes about 400 bytes
 char copy[copySize];
 
 long long randomDraws = 0;
-// Ten days of the sway drawing all the time; a restore draws them again in about a second.
-constexpr double mostDraws = 1.0e9;
+// Twenty-three hours of the sway on screen drawing all it can (1,200 a second); a restore
+// draws them again in a few tenths of a second. Beyond, the sequence goes on from there.
+constexpr double mostDraws = 1.0e8;
 
 // The bounds the designer keeps each value within. Keys wrap an angle past a half turn,
 // and the sway may carry a swaying joint up to two swings and a degree beyond it.

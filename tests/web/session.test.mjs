@@ -305,6 +305,8 @@ describe('copies that are not this build\'s', () => {
     {name: 'colours and swings beyond their ends',
       copy: withField(withField(valid, 'mix', '-3,0.5,7'), 'swings', `9,${'0,'.repeat(26)}-4`),
       gives: withField(withField(valid, 'mix', '0,0.5,1'), 'swings', `2,${'0,'.repeat(26)}0`)},
+    {name: 'more draws than a copy may hold', copy: withField(valid, 'draws', '1e20'),
+      gives: withField(valid, 'draws', '100000000')},
     {name: 'an eye off its orbit', copy: withField(valid, 'eye', '0,0,0'), gives: valid},
     {name: 'a yaw of 1e30', copy: withField(valid, 'yaw', '1e30'), gives: 'a yaw within a half turn'},
   ];
