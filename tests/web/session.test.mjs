@@ -310,6 +310,29 @@ describe('copies that are not this build\'s', () => {
     {name: 'an eye off its orbit', copy: withField(valid, 'eye', '0,0,0'), gives: valid},
     {name: 'a yaw of 1e30', copy: withField(valid, 'yaw', '1e30'), gives: 'a yaw within a half turn'},
   ];
+  // The C library's generator: the 64-bit linear congruential one of Knuth's MMIX, its top
+  // 31 bits, never seeded. Found here: a count of draws after which the first tick of the
+  // sway swings the head's right x axis negatively, where a fresh sequence swings it the
+  // other way (its first number is 0).
+  function countBeforeNegativeSwing() {
+    const numbers = [];
+    for (let seed = 0n; numbers.length < 100000;) {
+      seed = (seed * 6364136223846793005n + 1n) & 0xffffffffffffffffn;
+      numbers.push(Number(seed >> 33n));
+    }
+    return numbers.findIndex((number, at) => at > 1000 && number % 400 != 0 && numbers[at + 1] % 400 == 1);
+  }
+
+  test('the random sequence goes on from the draws counted', async () => {
+    const count = countBeforeNegativeSwing();
+    const copy = withField(withField(withField(valid, 'idle', '1'), 'swings', '0,'.repeat(27) + '0'), 'draws', count);
+    const page = await openDesigner(session.browser, session.served.url, {beforeLoad: page => page.evaluateOnNewDocument(
+      (key, copy) => sessionStorage.setItem(key, copy), copyKey, copy)});
+    await page.waitForFunction(count => /draws:(\d+)/.exec(UTF8ToString(_sessionEncode()))[1] > count, {}, count);
+    assert.equal(fields(await designerState(page)).swings[0], 2, 'the head did not swing as the sequence goes on');
+    await page.close();
+  });
+
   let initial;
   before(async () => {
     const fresh = await openDesigner(session.browser, session.served.url);
