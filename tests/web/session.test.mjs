@@ -185,7 +185,7 @@ describe('Chromium\'s own discard of a hidden page', () => {
 });
 
 describe('a frozen page loaded again while hidden', () => {
-  test('each of two tabs gets its own design back', async () => {
+  test('each of two tabs gets its own design back, as it was when frozen', async () => {
     const designs = [{weapon: 'Knife facing up', keys: 'wwwddiii['}, {weapon: 'No weapon', keys: 'sssaaoopp;'}];
     const pages = [];
     for (const design of designs) {
@@ -196,22 +196,33 @@ describe('a frozen page loaded again while hidden', () => {
     }
     const other = await session.browser.newPage();
     await hideBehind(other, ...pages);
-    const atHide = [];
+    const atHide = await Promise.all(pages.map(page => page.evaluate(() => window.atHide)));
+    // The first tab is posed further while hidden: its freeze saves that.
+    for (const key of 'aaaa') await pages[0].keyboard.press(key);
+    const atFreeze = [];
     for (const page of pages) {
-      atHide.push(await page.evaluate(() => window.atHide));
-      await (await page.createCDPSession()).send('Page.setWebLifecycleState', {state: 'frozen'});
+      atFreeze.push(await designerState(page));
+      const protocol = await page.createCDPSession();
+      await protocol.send('Page.setWebLifecycleState', {state: 'frozen'});
+      // The tab's storage as the browser holds it, read without the frozen page's scripts.
+      const {entries} = await protocol.send('DOMStorage.getDOMStorageItems',
+        {storageId: {securityOrigin: new URL(session.served.url).origin, isLocalStorage: false}});
+      assert.deepEqual(entries.filter(([key]) => key == copyKey), [[copyKey, atFreeze.at(-1)]], 'the freeze saved nothing');
     }
-    assert.notEqual(atHide[0].state, atHide[1].state);
+    assert.notEqual(atFreeze[0], atHide[0].state, 'the keys did not pose the hidden tab');
+    assert.notEqual(atFreeze[0], atFreeze[1]);
     for (const [index, page] of pages.entries()) {
       await page.reload();
       await page.waitForFunction(() => window.Module && Module.calledRun, hiddenPolling);
-      assert.equal(await designerState(page), atHide[index].state, `tab ${index}: not its design`);
+      assert.equal(await designerState(page), atFreeze[index], `tab ${index}: not its design`);
       // Loaded hidden, it may be taken away again before it is ever shown.
-      assert.equal(await storedCopy(page), atHide[index].state, `tab ${index}: no copy while hidden`);
+      assert.equal(await storedCopy(page), atFreeze[index], `tab ${index}: no copy while hidden`);
     }
     for (const [index, page] of pages.entries()) {
       await page.bringToFront();
-      assertSamePicture((await firstFrame(page)).picture, decoded(atHide[index].picture), `frozen-${index}`);
+      const first = await firstFrame(page);
+      assert.equal(first.state, atFreeze[index]);
+      if (index == 1) assertSamePicture(first.picture, decoded(atHide[index].picture), 'frozen');
       assert.equal(await storedCopy(page), null, `tab ${index}: the copy outlived the page's return`);
       assert.deepEqual(page.errors, []);
       await page.close();
