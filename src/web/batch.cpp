@@ -17,8 +17,9 @@
 
 namespace {
 
-// What a frame collects before it must draw: far more than the designer's frame needs.
-constexpr int poolPointLimit = 1 << 16;
+// What a frame collects before it must draw: more than the designer's frame needs, and no
+// more points than one draw holds. A full pool is drawn and emptied.
+constexpr int poolPointLimit = batchPointLimit;
 constexpr int poolCornerLimit = 1 << 18;
 constexpr int runLimit = 1 << 12;
 constexpr int materialLimit = 16;
@@ -55,7 +56,7 @@ int materialCount = 0;
 GLfloat batchProjection[16];
 
 // One material's triangles, gathered from its runs into one draw.
-EyePoint drawPoints[batchPointLimit];
+EyePoint drawPoints[poolPointLimit];
 GLushort drawCorners[poolCornerLimit];
 int drawPointCount = 0;
 int drawCornerCount = 0;
@@ -171,11 +172,9 @@ void drawGathered()
 }
 
 // Copies a run into the draw being gathered, its corners counted from where its points land.
+// The pool holds no more points than one draw, so every material's runs fit in one.
 void gather(const Run& run)
 {
-    if (drawPointCount + run.pointCount > batchPointLimit || drawCornerCount + run.cornerCount > poolCornerLimit) {
-        drawGathered();
-    }
     std::copy_n(poolPoints + run.firstPoint, run.pointCount, drawPoints + drawPointCount);
     const GLushort* from = poolCorners + run.firstCorner;
     for (int c = 0; c < run.cornerCount; ++c) {
