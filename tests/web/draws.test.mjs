@@ -8,9 +8,10 @@ import {countFrame, countWebGLCalls} from './webgl-calls.mjs';
 
 const session = siteAndBrowser();
 
+// The start-up frame holds a bolter and a bolt pistol; with the knives, every weapon kind is drawn.
 const scenarios = [
   {name: 'start-up', choices: []},
-  {name: 'bolter and bolt pistol', choices: ['Weapons/Left weapon/Bolter', 'Weapons/Right weapon/Bolt pistol']},
+  {name: 'no weapon', choices: ['Weapons/Left weapon/No weapon', 'Weapons/Right weapon/No weapon']},
   {name: 'both knives', choices: ['Weapons/Left weapon/Knife facing up', 'Weapons/Right weapon/Knife facing down']},
 ];
 
