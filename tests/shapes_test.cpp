@@ -365,12 +365,17 @@ void drawScene(bool batched)
         draw(sphere(0.5, 20, 20));
     });
     if (batched) {
+        // A triangle across the view among one point too many, and a sphere whose far side
+        // lies beyond the floats' range.
         static MeshPoint tooMany[batchPointLimit + 1];
+        tooMany[0] = {{0.0f, 0.0f, 1.0f}, {-2.0f, -2.0f, 0.0f}};
+        tooMany[1] = {{0.0f, 0.0f, 1.0f}, {2.0f, -2.0f, 0.0f}};
+        tooMany[2] = {{0.0f, 0.0f, 1.0f}, {0.0f, 2.0f, 0.0f}};
         const GLushort corners[3] = {0, 1, 2};
         addTriangles(tooMany, batchPointLimit + 1, corners, 3);
-        placed(0.0f, 0.0f, 0.0f, [] {
-            glScalef(3e38f, 3e38f, 3e38f);
-            drawSolidSphere(1e10, 10, 10);
+        placed(1.2f, -0.3f, 0.0f, [] {
+            glScalef(1.0f, 1.0f, 3e38f);
+            drawSolidSphere(2.0, 10, 10);
         });
     }
     placed(-1.2f, -0.3f, 20.0f, [&] { draw(cube(0.6)); });
