@@ -61,6 +61,7 @@ GLushort drawCorners[poolCornerLimit];
 int drawPointCount = 0;
 int drawCornerCount = 0;
 
+// A flush's own calls never start another flush.
 bool flushing = false;
 
 Material currentMaterial()
@@ -220,7 +221,7 @@ void addTriangles(const MeshPoint* points, int count, const GLushort* corners, i
         flushBatches();
         batch = 0;
     }
-    // Written past the pool's end and counted only once whole, so that a shape that is
+    // Written after the pool's last run and counted only once whole, so that a shape that is
     // not drawn leaves every batch as it was.
     const Transform transform = transformOf(modelview);
     for (int p = 0; p < count; ++p) {
