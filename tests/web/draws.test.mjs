@@ -1,6 +1,7 @@
 // The platform layer draws a whole frame in a few draws: one for each material the frame is lit
 // with, counted on the page's WebGL context. Every frame draws all of its triangles and keeps
-// none over for the next, through new sizes, densities and a lost context.
+// none over for the next, through new sizes, densities and a lost context, and the frames
+// stop making WebGL buffers once they have the few they stream through.
 import assert from 'node:assert/strict';
 import {describe, test} from 'node:test';
 import {choose, nextFrames, openDesigner, siteAndBrowser} from './browser.mjs';
@@ -37,6 +38,10 @@ describe('a frame in a few draws', () => {
       const first = await checkedFrame(page, name);
       // The next frame draws the very same triangles: nothing was kept over, nothing lost.
       assert.deepEqual(same(await checkedFrame(page, `${name}, again`)), same(first));
+      // Its few large draws soon have all the buffers they stream through, and keep no more.
+      let buffers = 0;
+      for (let frame = 0; frame < 40; ++frame) buffers += (await countFrame(page)).buffers;
+      assert.equal(buffers, 0, 'WebGL buffers made frame after frame');
       assert.deepEqual(page.errors, []);
       await page.close();
     });

@@ -1,11 +1,12 @@
 // WebGL calls counted in the page, for the draw-count test and the bench: every method of the
-// WebGL context wrapped before the page loads, the draws counted apart, and the material each
-// draw is lit with (the emulation's material uniforms in effect at the draw) remembered.
+// WebGL context wrapped before the page loads, the draws and the buffers made counted apart,
+// and the material each draw is lit with (the emulation's material uniforms in effect at the
+// draw) remembered.
 
 // Installs the counters in every document the page loads from now on.
 export function countWebGLCalls(page) {
   return page.evaluateOnNewDocument(() => {
-    const counts = window.webglCounts = {calls: 0, draws: 0, triangles: 0, materials: new Set()};
+    const counts = window.webglCounts = {calls: 0, draws: 0, triangles: 0, buffers: 0, materials: new Set()};
     const material = {};
     const prototype = WebGLRenderingContext.prototype;
     for (const name of Object.getOwnPropertyNames(prototype)) {
@@ -39,19 +40,24 @@ export function countWebGLCalls(page) {
       counts.triangles += triangles;
       counts.materials.add(JSON.stringify(Object.entries(material).sort()));
     };
+    wrap('createBuffer', () => ++counts.buffers);
     wrap('drawElements', ([mode, count]) => drawn(mode == 4 ? count / 3 : 0));
     wrap('drawArrays', ([mode, , count]) => drawn(mode == 4 ? count / 3 : 0));
   });
 }
 
 // One call of the designer's display callback, as the page makes it for a frame: its WebGL
-// calls, its draws, the different materials the draws are lit with, and its triangles.
+// calls, its draws, the different materials the draws are lit with, its triangles, and the
+// WebGL buffers it made.
 export function countFrame(page) {
   return page.evaluate(() => {
     const counts = window.webglCounts;
-    Object.assign(counts, {calls: 0, draws: 0, triangles: 0});
+    Object.assign(counts, {calls: 0, draws: 0, triangles: 0, buffers: 0});
     counts.materials.clear();
     getWasmTableEntry(GLUT.displayFunc)();
-    return {calls: counts.calls, draws: counts.draws, triangles: counts.triangles, materials: counts.materials.size};
+    return {
+      calls: counts.calls, draws: counts.draws, triangles: counts.triangles, materials: counts.materials.size,
+      buffers: counts.buffers,
+    };
   });
 }
