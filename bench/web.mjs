@@ -151,6 +151,19 @@ async function browserCpuPerPresentedFrame(page, root) {
   return {frames, fps: frames / seconds, milliseconds: (cpuMilliseconds(root) - cpuBefore) / frames};
 }
 
+// The same for frames that only clear: what presenting a frame costs the browser, whatever
+// is drawn. The page's display callback is taken over for the measurement and given back.
+async function browserCpuPerClearedFrame(page, root) {
+  await page.evaluate(() => {
+    const entry = window.designerEntry = getWasmTableEntry;
+    const clearOnly = () => GLctx.clear(GLctx.COLOR_BUFFER_BIT | GLctx.DEPTH_BUFFER_BIT);
+    window.getWasmTableEntry = pointer => pointer == GLUT.displayFunc ? clearOnly : entry(pointer);
+  });
+  const cleared = await browserCpuPerPresentedFrame(page, root);
+  await page.evaluate(() => { window.getWasmTableEntry = window.designerEntry; });
+  return cleared;
+}
+
 // Self time of a CPU profile of `frames` display calls, by where the code lives.
 async function timeByPlace(page) {
   const session = await page.createCDPSession();
@@ -205,7 +218,7 @@ function nativeFrame() {
   return frame.real_time / 1e6 * ({ns: 1, us: 1e3, ms: 1e6, s: 1e9}[frame.time_unit]);
 }
 
-function report({native, finished, small, issued, cpu, places, counted, presented, nativeCpuFrame, densities}) {
+function report({native, finished, small, issued, cpu, places, counted, presented, cleared, nativeCpuFrame, densities}) {
   const rows = [
     ['native designer frame (Xvfb, llvmpipe)', `${native.toFixed(2)} ms (${(1000 / native).toFixed(0)} fps)`],
     ['web designer frame (headless Chromium, SwiftShader)', `${finished.toFixed(2)} ms (${(1000 / finished).toFixed(0)} fps)`],
@@ -217,6 +230,8 @@ function report({native, finished, small, issued, cpu, places, counted, presente
       `${presented.milliseconds.toFixed(2)} ms`],
     ['CPU per frame, the native process (every thread, as many frames)', `${nativeCpuFrame.toFixed(2)} ms`],
     ['browser CPU / native CPU, per frame', (presented.milliseconds / nativeCpuFrame).toFixed(2)],
+    [`CPU per frame presented, the whole browser, frames that only clear (${cleared.fps.toFixed(0)} a second)`,
+      `${cleared.milliseconds.toFixed(2)} ms`],
     ['web frame: issuing the calls (main thread)', `${issued.toFixed(2)} ms`],
     ['web frame drawn 70 pixels square (no pixel filling to speak of)', `${small.toFixed(2)} ms`],
     ['CPU per web frame: the page (JavaScript, WebAssembly, WebGL client)', `${cpu.renderer.toFixed(2)} ms`],
@@ -245,6 +260,7 @@ try {
   const page = await openPage(browser, desktop);
   await timeDisplay(page);  // warm up: compiled shaders, optimised JavaScript
   const presented = await browserCpuPerPresentedFrame(page, root);
+  const cleared = await browserCpuPerClearedFrame(page, root);
   const finished = await timeDisplay(page);
   const small = await timeDisplay(page, 70);
   const issued = await timeIssue(page);
@@ -256,7 +272,7 @@ try {
   for (const [screen, viewport] of [['desktop', desktop], ['phone', phone]]) {
     for (const density of [1, 2, 3]) densities.push({screen, density, ...await frameAtDensity(density, viewport)});
   }
-  report({native, finished, small, issued, cpu, places, counted, presented, nativeCpuFrame, densities});
+  report({native, finished, small, issued, cpu, places, counted, presented, cleared, nativeCpuFrame, densities});
 } finally {
   await browser.close();
   served.server.close();
