@@ -531,31 +531,6 @@ TEST_F(BatchTest, LeavesTheStateTheDesignerSeesAsItWasAndNothingForTheNextFrame)
     EXPECT_TRUE(glErrors().empty());
 }
 
-// No NaN nor infinity in anything the batches hand the GL: flattened shapes have finite
-// normals, and a shape taken beyond the floats' range is left out.
-TEST_F(BatchTest, FlattenedShapesGiveFiniteCorners)
-{
-    static std::vector<float> buffer(feedbackCapacity);
-    glFeedbackBuffer(feedbackCapacity, GL_3D_COLOR, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    useMaterial(2);
-    for (const auto& scale : {std::array<float, 3>{0.0f, 1.0f, 1.0f}, {1.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f}}) {
-        placed(0.0f, 0.0f, 25.0f, [&] {
-            glScalef(scale[0], scale[1], scale[2]);
-            drawSolidSphere(0.8, 20, 20);
-            drawSolidTorus(0.2, 0.6, 10, 10);
-        });
-    }
-    placed(0.0f, 0.0f, 0.0f, [] {
-        glScalef(3e38f, 3e38f, 3e38f);
-        drawSolidSphere(1e10, 10, 10);
-    });
-    flushBatches();
-    const int used = glRenderMode(GL_RENDER);
-    ASSERT_GT(used, 0);
-    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + used, [](float value) { return std::isfinite(value); }));
-}
-
 using LookAt = void (*)(double, double, double, double, double, double, double, double, double);
 
 // The modelview matrix a look-at leaves after a turn and a move, which it must multiply rather than replace.
