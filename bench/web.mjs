@@ -2,18 +2,27 @@
 // presents when the browser does not hold it to the display's rate, the page's own display
 // callback timed with a GL finish after each call (as the native benchmark times its frames),
 // where that time goes (issuing the calls, filling pixels, and a CPU profile of the main
-// thread), and the site's size. Then the same frame at 1, 2 and 3 device pixels per CSS
-// pixel, on a desktop and on a phone, whose drawing buffers grow with the density.
+// thread), the WebGL calls and draws of a frame, the CPU time of the whole browser (every
+// process) per frame it presents, and the site's size. Then the same frame at 1, 2 and 3
+// device pixels per CSS pixel, on a desktop and on a phone, whose drawing buffers grow with
+// the density.
 //
-// In the same run, the native designer frame under Xvfb, from the frame benchmarks.
+// In the same run, the native designer frame under Xvfb, from the frame benchmarks, and the
+// native process's CPU time per frame over as many frames as the browser presented.
 //
 //   bench/web.sh   (builds both, then runs this with KORVATH_SITE and KORVATH_BENCH set)
 import {spawnSync} from 'node:child_process';
 import {readFileSync, readdirSync, statSync} from 'node:fs';
 import {join} from 'node:path';
 import {launchChromium, serveSite, site} from '../tests/web/browser.mjs';
+import {countFrame, countWebGLCalls} from '../tests/web/webgl-calls.mjs';
 
 const timedFrames = 300;
+const ticksPerSecond = 100;
+
+// The platform layer before its frames were batched (one draw a shape), counted once on
+// main's build with the same counter as below: the start-up frame.
+const before = {draws: 79, calls: 2338};
 
 function siteBytes() {
   return readdirSync(site).reduce((total, name) => total + statSync(join(site, name)).size, 0);
@@ -44,9 +53,10 @@ const densityFrames = 100;
 // No vsync and no frame-rate limit, for every browser of the run alike.
 const unthrottled = ['--disable-gpu-vsync', '--disable-frame-rate-limit'];
 
-async function openPage(browser, viewport) {
+async function openPage(browser, viewport, beforeLoad) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
+  await beforeLoad?.(page);
   await page.goto(served.url);
   await page.waitForFunction(() => window.Module && Module.calledRun);
   await page.evaluate(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
@@ -81,46 +91,77 @@ function timeIssue(page) {
   }, timedFrames);
 }
 
-// CPU time, in milliseconds, that the browser's processes of one kind (the page's renderer,
-// the GPU process that runs SwiftShader) have used so far, read from /proc.
-function cpuMilliseconds(kind) {
-  const ticksPerSecond = 100;
-  let ticks = 0;
+// The processes of this browser (whose first process is `root`), each with its parent,
+// its command line and the CPU time it has used so far, in milliseconds, read from /proc.
+// Only this browser's: other browsers may run on the machine meanwhile.
+function browserProcesses(root) {
+  const all = new Map();
   for (const pid of readdirSync('/proc').filter(name => /^\d+$/.test(name))) {
     try {
-      const commandLine = readFileSync(`/proc/${pid}/cmdline`, 'latin1');
-      if (!commandLine.startsWith('/usr/lib/chromium/chromium') || !commandLine.includes(`--type=${kind}`)) continue;
       const fields = readFileSync(`/proc/${pid}/stat`, 'latin1').split(') ')[1].split(' ');
-      ticks += Number(fields[11]) + Number(fields[12]);  // user and system time
+      all.set(Number(pid), {
+        parent: Number(fields[1]),
+        commandLine: readFileSync(`/proc/${pid}/cmdline`, 'latin1'),
+        milliseconds: (Number(fields[11]) + Number(fields[12])) * 1000 / ticksPerSecond,  // user and system time
+      });
     } catch {
       // the process ended meanwhile
     }
   }
-  return ticks * 1000 / ticksPerSecond;
+  const inTree = pid => pid == root || (all.has(pid) && pid > 1 && inTree(all.get(pid).parent));
+  return [...all.entries()].filter(([pid]) => inTree(pid)).map(([, process]) => process);
+}
+
+// CPU milliseconds used so far by this browser's processes of one kind (the page's renderer,
+// the GPU process that runs SwiftShader), or by all of them.
+function cpuMilliseconds(root, kind) {
+  return browserProcesses(root).filter(process => !kind || process.commandLine.includes(`--type=${kind}`))
+    .reduce((total, process) => total + process.milliseconds, 0);
 }
 
 // CPU milliseconds per frame of the timed display loop, in the page and in the GPU process.
-async function cpuPerFrame(page) {
-  const before = {renderer: cpuMilliseconds('renderer'), gpu: cpuMilliseconds('gpu-process')};
+async function cpuPerFrame(page, root) {
+  const before = {renderer: cpuMilliseconds(root, 'renderer'), gpu: cpuMilliseconds(root, 'gpu-process')};
   await timeDisplay(page);
   return {
-    renderer: (cpuMilliseconds('renderer') - before.renderer) / timedFrames,
-    gpu: (cpuMilliseconds('gpu-process') - before.gpu) / timedFrames,
+    renderer: (cpuMilliseconds(root, 'renderer') - before.renderer) / timedFrames,
+    gpu: (cpuMilliseconds(root, 'gpu-process') - before.gpu) / timedFrames,
   };
 }
 
-// Frames the page presents in three seconds, counted by its animation frames.
-function presentedPerSecond(page) {
-  return page.evaluate(() => new Promise(done => {
+// Frames the page presents in `seconds`, counted by its animation frames.
+function presentedFrames(page, seconds) {
+  return page.evaluate(seconds => new Promise(done => {
     let frames = 0;
     const started = performance.now();
     const count = () => {
       ++frames;
-      if (performance.now() - started < 3000) requestAnimationFrame(count);
-      else done(frames * 1000 / (performance.now() - started));
+      if (performance.now() - started < seconds * 1000) requestAnimationFrame(count);
+      else done({frames, seconds: (performance.now() - started) / 1000});
     };
     requestAnimationFrame(count);
-  }));
+  }), seconds);
+}
+
+// The frames the page presents in ten seconds, and the CPU time every process of the browser
+// uses meanwhile, per frame.
+async function browserCpuPerPresentedFrame(page, root) {
+  const cpuBefore = cpuMilliseconds(root);
+  const {frames, seconds} = await presentedFrames(page, 10);
+  return {frames, fps: frames / seconds, milliseconds: (cpuMilliseconds(root) - cpuBefore) / frames};
+}
+
+// The same for frames that only clear: what presenting a frame costs the browser, whatever
+// is drawn. The page's display callback is taken over for the measurement and given back.
+async function browserCpuPerClearedFrame(page, root) {
+  await page.evaluate(() => {
+    const entry = window.designerEntry = getWasmTableEntry;
+    const clearOnly = () => GLctx.clear(GLctx.COLOR_BUFFER_BIT | GLctx.DEPTH_BUFFER_BIT);
+    window.getWasmTableEntry = pointer => pointer == GLUT.displayFunc ? clearOnly : entry(pointer);
+  });
+  const cleared = await browserCpuPerPresentedFrame(page, root);
+  await page.evaluate(() => { window.getWasmTableEntry = window.designerEntry; });
+  return cleared;
 }
 
 // Self time of a CPU profile of `frames` display calls, by where the code lives.
@@ -146,6 +187,27 @@ async function timeByPlace(page) {
   return Object.entries(places).sort((a, b) => b[1] - a[1]).map(([place, time]) => [place, time / total]);
 }
 
+// CPU milliseconds (user and system, every thread) of the native designer process drawing
+// `frames` frames, each presented and ended by glFinish, on a virtual display.
+function nativeCpu(frames) {
+  const run = spawnSync('xvfb-run', ['-a', '-s', '-screen 0 1024x768x24', 'bash', '-c', '"$@" >/dev/null && times',
+    'native', process.env.KORVATH_BENCH, '--frames', String(frames)], {encoding: 'utf8', timeout: 300000});
+  if (run.status !== 0) throw new Error(`korvath-bench failed: ${run.stderr}`);
+  // The second line of `times`: the user and system time of the shell's finished children.
+  const [user, system] = run.stdout.trim().split('\n')[1].split(' ').map(time => {
+    const [, minutes, seconds] = time.match(/(\d+)m([\d.]+)s/);
+    return Number(minutes) * 60 + Number(seconds);
+  });
+  return (user + system) * 1000;
+}
+
+// The native process's CPU per frame over `frames` frames, its start-up left out: the
+// difference from a run of ten frames.
+function nativeCpuPerFrame(frames) {
+  const startUpFrames = 10;
+  return (nativeCpu(frames + startUpFrames) - nativeCpu(startUpFrames)) / frames;
+}
+
 // Milliseconds per native designer frame, each ended by glFinish, on a virtual display.
 function nativeFrame() {
   const run = spawnSync('xvfb-run', ['-a', '-s', '-screen 0 1024x768x24', process.env.KORVATH_BENCH,
@@ -156,12 +218,20 @@ function nativeFrame() {
   return frame.real_time / 1e6 * ({ns: 1, us: 1e3, ms: 1e6, s: 1e9}[frame.time_unit]);
 }
 
-function report({native, fps, finished, small, issued, cpu, places, densities}) {
+function report({native, finished, small, issued, cpu, places, counted, presented, cleared, nativeCpuFrame, densities}) {
   const rows = [
     ['native designer frame (Xvfb, llvmpipe)', `${native.toFixed(2)} ms (${(1000 / native).toFixed(0)} fps)`],
     ['web designer frame (headless Chromium, SwiftShader)', `${finished.toFixed(2)} ms (${(1000 / finished).toFixed(0)} fps)`],
     ['web frame / native frame', (finished / native).toFixed(2)],
-    ['frames the page presents per second (no vsync)', fps.toFixed(0)],
+    ['WebGL draws per frame (start-up), before / after', `${before.draws} / ${counted.draws}`],
+    ['WebGL calls per frame (start-up), before / after', `${before.calls} / ${counted.calls}`],
+    ['frames the page presents per second (no vsync)', presented.fps.toFixed(0)],
+    [`CPU per frame presented, the whole browser (every process, over ${presented.frames} frames)`,
+      `${presented.milliseconds.toFixed(2)} ms`],
+    ['CPU per frame, the native process (every thread, as many frames)', `${nativeCpuFrame.toFixed(2)} ms`],
+    ['browser CPU / native CPU, per frame', (presented.milliseconds / nativeCpuFrame).toFixed(2)],
+    [`CPU per frame presented, the whole browser, frames that only clear (${cleared.fps.toFixed(0)} a second)`,
+      `${cleared.milliseconds.toFixed(2)} ms`],
     ['web frame: issuing the calls (main thread)', `${issued.toFixed(2)} ms`],
     ['web frame drawn 70 pixels square (no pixel filling to speak of)', `${small.toFixed(2)} ms`],
     ['CPU per web frame: the page (JavaScript, WebAssembly, WebGL client)', `${cpu.renderer.toFixed(2)} ms`],
@@ -183,20 +253,26 @@ const native = nativeFrame();
 const served = await serveSite();
 const browser = await launchChromium(unthrottled);
 try {
+  const root = browser.process().pid;
+  const countingPage = await openPage(browser, desktop, countWebGLCalls);
+  const counted = await countFrame(countingPage);
+  await countingPage.close();
   const page = await openPage(browser, desktop);
   await timeDisplay(page);  // warm up: compiled shaders, optimised JavaScript
-  const fps = await presentedPerSecond(page);
+  const presented = await browserCpuPerPresentedFrame(page, root);
+  const cleared = await browserCpuPerClearedFrame(page, root);
   const finished = await timeDisplay(page);
   const small = await timeDisplay(page, 70);
   const issued = await timeIssue(page);
-  const cpu = await cpuPerFrame(page);
+  const cpu = await cpuPerFrame(page, root);
   const places = await timeByPlace(page);
   await browser.close();
+  const nativeCpuFrame = nativeCpuPerFrame(presented.frames);
   const densities = [];
   for (const [screen, viewport] of [['desktop', desktop], ['phone', phone]]) {
     for (const density of [1, 2, 3]) densities.push({screen, density, ...await frameAtDensity(density, viewport)});
   }
-  report({native, fps, finished, small, issued, cpu, places, densities});
+  report({native, finished, small, issued, cpu, places, counted, presented, cleared, nativeCpuFrame, densities});
 } finally {
   await browser.close();
   served.server.close();

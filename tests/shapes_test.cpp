@@ -1,7 +1,9 @@
 // The browser build's own solids, quadrics and look-at against the desktop's toolkit and GLU
-// on real Mesa. The GL's feedback tells what each makes it draw, triangle by triangle, and
-// the lights are set so that a corner's colour spells out its normal: the two must agree in
-// count, order, corner order (winding), window position and normal.
+// on real Mesa, drawn as the browser build draws them: through the frame's batches, in eye
+// space. The GL's feedback tells what each makes it draw, triangle by triangle, and the
+// lights are set so that a corner's colour spells out its normal: the two must agree in
+// count, order, corner order (winding), window position and normal. A whole scene of shapes,
+// batched, paints the desktop's picture and leaves the GL's state as the desktop's draws do.
 #include <GL/freeglut.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 
 #include "state/state.h"
 #include "support/harness.h"
+#include "web/batch.h"
 #include "web/shapes.h"
 
 namespace {
@@ -155,7 +158,8 @@ ShapeCase cylinder(double base, double top, double height, int slices, int stack
 ShapeCase disk(double inner, double outer, int slices, int loops)
 {
     return {"disk", {inner, outer, double(slices), double(loops)},
-            [=] { gluDisk(quadric, inner, outer, slices, loops); }, [=] { drawDisk(inner, outer, slices, loops); }};
+            [=] { gluDisk(quadric, inner, outer, slices, loops); },
+            [=] { drawDisk(inner, outer, slices, loops); }};
 }
 
 // Every call the designer makes, a few shapes with uneven counts, and arguments the libraries
@@ -229,10 +233,19 @@ protected:
     }
 };
 
+// The shape alone in the batches, drawn.
+std::function<void()> batchedAlone(const std::function<void()>& drawing)
+{
+    return [drawing] {
+        drawing();
+        flushBatches();
+    };
+}
+
 TEST_P(ShapesTest, MakesTheGlDrawTheDesktopsTrianglesInItsOrder)
 {
     const std::vector<Triangle> desktop = drawnTriangles(GetParam().desktop);
-    const std::vector<Triangle> ours = drawnTriangles(GetParam().ours);
+    const std::vector<Triangle> ours = drawnTriangles(batchedAlone(GetParam().ours));
     ASSERT_EQ(ours.size(), desktop.size());
     double worstPosition = 0.0;
     double worstColour = 0.0;
@@ -272,7 +285,7 @@ TEST_P(ShapesTest, PaintsTheDesktopsPixels)
         return rgb;
     };
     const std::vector<unsigned char> desktop = picture(GetParam().desktop);
-    const std::vector<unsigned char> ours = picture(GetParam().ours);
+    const std::vector<unsigned char> ours = picture(batchedAlone(GetParam().ours));
     int worstLevels = 0;
     for (std::size_t i = 0; i < ours.size(); ++i) worstLevels = std::max(worstLevels, std::abs(ours[i] - desktop[i]));
     RecordProperty("worstLevels", worstLevels);
@@ -299,8 +312,223 @@ TEST_F(DesignerTest, ShapesWithImpossibleCountsDrawNothing)
         glFeedbackBuffer(feedbackCapacity, GL_3D, buffer.data());
         glRenderMode(GL_FEEDBACK);
         drawing();
+        flushBatches();
         EXPECT_EQ(glRenderMode(GL_RENDER), 0);
     }
+}
+
+// Four materials of the designer's kind: ambient, diffuse, specular and shininess.
+void useMaterial(int which)
+{
+    const float shades[4][4] = {
+        {0.5f, 0.1f, 0.0f, 1.0f}, {0.1f, 0.2f, 0.5f, 1.0f}, {0.4f, 0.4f, 0.4f, 0.0f}, {0.0f, 0.3f, 0.0f, 1.0f}};
+    const float specular[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const float shininess = 4.0f + 8.0f * static_cast<float>(which);
+    glMaterialfv(GL_FRONT, GL_AMBIENT, shades[which]);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, shades[which]);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
+    glMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+}
+
+void placed(float x, float y, float angle, const std::function<void()>& drawing)
+{
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    glRotatef(angle, 0.6f, 0.8f, 0.0f);
+    drawing();
+    glPopMatrix();
+}
+
+// A frame's worth of shapes, either way: scaled unevenly, mirrored, one material coming back,
+// a projection changed on the way, a shape scaled to a point, and more points than one draw
+// holds. Batched, two more shapes cannot be drawn and must leave the others whole: one with
+// more points than a draw holds, one that its matrix takes beyond the floats' range.
+void drawScene(bool batched)
+{
+    const auto draw = [batched](const ShapeCase& shape) { (batched ? shape.ours : shape.desktop)(); };
+    glMatrixMode(GL_MODELVIEW);
+    useMaterial(0);
+    placed(-1.2f, 0.9f, 30.0f, [&] {
+        glScalef(1.0f, 0.6f, 1.4f);
+        draw(sphere(0.5, 20, 20));
+    });
+    useMaterial(1);
+    placed(0.0f, 0.9f, 60.0f, [&] { draw(torus(0.15, 0.4, 20, 20)); });
+    useMaterial(0);
+    placed(1.2f, 0.9f, -40.0f, [&] {
+        glScalef(-1.0f, 1.0f, 1.0f);
+        draw(cylinder(0.4, 0.2, 0.7, 20, 5));
+    });
+    useMaterial(2);
+    placed(-1.2f, -0.3f, 0.0f, [&] {
+        glScalef(0.0f, 0.0f, 0.0f);
+        draw(sphere(0.5, 20, 20));
+    });
+    if (batched) {
+        // A triangle across the view among one point too many, and a sphere whose far side
+        // lies beyond the floats' range.
+        static MeshPoint tooMany[batchPointLimit + 1];
+        tooMany[0] = {{0.0f, 0.0f, 1.0f}, {-2.0f, -2.0f, 0.0f}};
+        tooMany[1] = {{0.0f, 0.0f, 1.0f}, {2.0f, -2.0f, 0.0f}};
+        tooMany[2] = {{0.0f, 0.0f, 1.0f}, {0.0f, 2.0f, 0.0f}};
+        const GLushort corners[3] = {0, 1, 2};
+        addTriangles(tooMany, batchPointLimit + 1, corners, 3);
+        placed(1.2f, -0.3f, 0.0f, [] {
+            glScalef(1.0f, 1.0f, 3e38f);
+            drawSolidSphere(2.0, 10, 10);
+        });
+    }
+    placed(-1.2f, -0.3f, 20.0f, [&] { draw(cube(0.6)); });
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-3.0, 3.0, -3.0, 3.0, -10.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    useMaterial(3);
+    placed(0.0f, -0.3f, 10.0f, [&] { draw(disk(0.1, 0.5, 20, 3)); });
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    // Far more points than one draw holds, in two materials.
+    for (int i = 0; i < 160; ++i) {
+        useMaterial(i % 2);
+        placed(-1.9f + 0.24f * static_cast<float>(i % 16), -0.8f - 0.12f * static_cast<float>(i / 16), 0.0f,
+               [&] { draw(sphere(0.1, 20, 20)); });
+    }
+}
+
+// The GL state that the designer sees.
+struct SeenState {
+    MatrixState matrices;
+    std::array<float, 16> projection;
+    std::array<float, 13> material;
+};
+
+SeenState seenState()
+{
+    SeenState seen{matrixState(), {}, {}};
+    glGetFloatv(GL_PROJECTION_MATRIX, seen.projection.data());
+    glGetMaterialfv(GL_FRONT, GL_AMBIENT, &seen.material[0]);
+    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, &seen.material[4]);
+    glGetMaterialfv(GL_FRONT, GL_SPECULAR, &seen.material[8]);
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &seen.material[12]);
+    return seen;
+}
+
+bool operator==(const SeenState& a, const SeenState& b)
+{
+    return a.matrices == b.matrices && a.projection == b.projection && a.material == b.material;
+}
+
+// The designer's light and view: one directional light from the viewer's side, renormalised
+// normals, the depth test, and a perspective projection.
+class BatchTest : public DesignerTest {
+protected:
+    void SetUp() override
+    {
+        DesignerTest::SetUp();
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        gluPerspective(45.0, 1.0, 1.0, 20.0);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        const float direction[4] = {0.0f, 0.5f, 1.0f, 0.0f};
+        glLightfv(GL_LIGHT0, GL_POSITION, direction);
+        glTranslatef(0.0f, 0.0f, -6.0f);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glEnable(GL_NORMALIZE);
+        glEnable(GL_DEPTH_TEST);
+    }
+
+    void TearDown() override
+    {
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        glPopAttrib();
+        DesignerTest::TearDown();
+    }
+
+    static std::vector<unsigned char> picture(bool batched)
+    {
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawScene(batched);
+        flushBatches();
+        std::vector<unsigned char> rgb(static_cast<std::size_t>(initialWindowSize) * initialWindowSize * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, initialWindowSize, initialWindowSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    }
+};
+
+// True when some pixel of `other` within one pixel of (x, y) is at most a level from `picture`'s there.
+bool matchesNearby(const std::vector<unsigned char>& picture, const std::vector<unsigned char>& other, int x, int y)
+{
+    const int size = initialWindowSize;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx;
+            const int ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= size || ny >= size) continue;
+            bool alike = true;
+            for (int c = 0; c < 3; ++c) {
+                alike = alike && std::abs(picture[(y * size + x) * 3 + c] - other[(ny * size + nx) * 3 + c]) <= 1;
+            }
+            if (alike) return true;
+        }
+    }
+    return false;
+}
+
+// Each shape in the place, colours and depth its own draw gives it, whatever batch it joined:
+// window positions a rounding apart can only move an edge by a pixel, and the lighting a level.
+TEST_F(BatchTest, ASceneBatchedPaintsTheDesktopsPicture)
+{
+    const std::vector<unsigned char> desktop = picture(false);
+    const std::vector<unsigned char> batched = picture(true);
+    int unlike = 0;
+    int drawn = 0;
+    for (int y = 0; y < initialWindowSize; ++y) {
+        for (int x = 0; x < initialWindowSize; ++x) {
+            if (!matchesNearby(batched, desktop, x, y) || !matchesNearby(desktop, batched, x, y)) ++unlike;
+            if (batched[(y * initialWindowSize + x) * 3] < 200) ++drawn;
+        }
+    }
+    EXPECT_EQ(unlike, 0) << "pixels differ beyond an edge moved by one pixel";
+    EXPECT_GT(drawn, 30000) << "the scene is not in the picture";
+    EXPECT_TRUE(glErrors().empty());
+}
+
+TEST_F(BatchTest, LeavesTheStateTheDesignerSeesAsItWasAndNothingForTheNextFrame)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    useMaterial(1);
+    const SeenState before = seenState();
+    drawScene(true);
+    glMatrixMode(GL_TEXTURE);
+    const SeenState drawn = seenState();
+    drawScene(false);
+    glMatrixMode(GL_TEXTURE);
+    EXPECT_TRUE(drawn == seenState()) << "collecting shapes changed what the designer sees";
+    flushBatches();
+    EXPECT_TRUE(drawn == seenState()) << "drawing the batches changed what the designer sees";
+    glMatrixMode(GL_MODELVIEW);
+    EXPECT_FALSE(before == drawn);
+
+    // Drawn once, the batches are empty: another flush draws nothing, and a frame of no shapes neither.
+    static std::vector<float> buffer(feedbackCapacity);
+    glFeedbackBuffer(feedbackCapacity, GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    flushBatches();
+    EXPECT_EQ(glRenderMode(GL_RENDER), 0);
+    EXPECT_TRUE(glErrors().empty());
 }
 
 using LookAt = void (*)(double, double, double, double, double, double, double, double, double);

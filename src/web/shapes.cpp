@@ -1,4 +1,5 @@
-// Every point carries its own normal, and each round shape is one draw of indexed triangles.
+// Every point carries its own normal, and each shape is one set of indexed triangles, handed
+// to the frame's batches.
 #include "web/shapes.h"
 
 #include <GL/gl.h>
@@ -6,14 +7,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "web/batch.h"
+
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
-// Every shape is one draw of triangles whose corners index its points with 16 bits. Counts
+// Every shape is one set of triangles whose corners index its points with 16 bits. Counts
 // that need more corners than this come only from a broken caller (on such a sphere, the
 // desktop toolkit ends the process): nothing is drawn.
-constexpr long long vertexLimit = 1LL << 16;
+constexpr long long vertexLimit = batchPointLimit;
 
 // GLU keeps its directions round the axis in a table of 240 entries, the last one repeating
 // the first, so a quadric never has more slices than this.
@@ -39,14 +42,11 @@ Vector normalised(const Vector& v)
     return {v.x / length, v.y / length, v.z / length};
 }
 
-// A shape's points, each stored once, and its triangles as indices into them, drawn in one
-// call: the GL then shades a point that six triangles share once rather than six times.
-struct MeshPoint {
-    GLfloat normal[3];
-    GLfloat position[3];
-};
+// A shape's points, each stored once, and its triangles as indices into them: the GL then
+// shades a point that six triangles share once rather than six times.
 MeshPoint meshPoints[vertexLimit];
 GLushort meshCorners[vertexLimit];
+int meshPointCount = 0;
 int meshCornerCount = 0;
 
 void setPoint(int index, const Vector& normal, const Vector& position)
@@ -58,18 +58,14 @@ void setPoint(int index, const Vector& normal, const Vector& position)
 void addCorner(int index)
 {
     meshCorners[meshCornerCount++] = static_cast<GLushort>(index);
+    meshPointCount = std::max(meshPointCount, index + 1);
 }
 
-// Draws the triangles added since the last mesh was drawn.
+// Hands the triangles added since the last mesh to the batches.
 void drawMesh()
 {
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glNormalPointer(GL_FLOAT, sizeof(MeshPoint), meshPoints[0].normal);
-    glVertexPointer(3, GL_FLOAT, sizeof(MeshPoint), meshPoints[0].position);
-    glDrawElements(GL_TRIANGLES, meshCornerCount, GL_UNSIGNED_SHORT, meshCorners);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
+    addTriangles(meshPoints, meshPointCount, meshCorners, meshCornerCount);
+    meshPointCount = 0;
     meshCornerCount = 0;
 }
 
@@ -196,18 +192,21 @@ void drawSolidSphere(double radius, int slices, int stacks)
     drawMesh();
 }
 
+// Four points a face, each with the face's normal.
 void drawSolidCube(double size)
 {
-    const float half = static_cast<float>(size / 2.0);
-    glBegin(GL_TRIANGLES);
-    for (const CubeFace& face : cubeFaces) {
-        for (int corner : faceTriangles) {
-            const float* at = face.corners[corner];
-            glNormal3f(face.normal[0], face.normal[1], face.normal[2]);
-            glVertex3f(at[0] * half, at[1] * half, at[2] * half);
+    const double half = size / 2.0;
+    int face = 0;
+    for (const CubeFace& cubeFace : cubeFaces) {
+        const Vector normal = {cubeFace.normal[0], cubeFace.normal[1], cubeFace.normal[2]};
+        for (int corner = 0; corner < 4; ++corner) {
+            const float* at = cubeFace.corners[corner];
+            setPoint(4 * face + corner, normal, {at[0] * half, at[1] * half, at[2] * half});
         }
+        for (int corner : faceTriangles) addCorner(4 * face + corner);
+        ++face;
     }
-    glEnd();
+    drawMesh();
 }
 
 // One strip per band between two neighbouring sides of the tube, all the way round the axis.

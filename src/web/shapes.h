@@ -1,7 +1,7 @@
 // The toolkit's solid sphere, cube and torus, GLU's cylinder and disk and its look-at,
-// built on nothing but the GL 1.1 drawing and matrix calls, for a GL that lacks them.
-// Each solid makes the GL draw the very triangles the desktop libraries make it draw,
-// in their order and with their winding, so that both pictures agree.
+// for a GL that lacks them. Each solid hands the frame's batches (web/batch.h) the very
+// triangles the desktop libraries make the GL draw, in their order and with their winding,
+// so that both pictures agree.
 #pragma once
 
 // Centred on the origin; rings of latitude from the north pole (+z) down.
