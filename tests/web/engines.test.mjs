@@ -254,33 +254,32 @@ async function walkDesigner(engine, name) {
   assert.deepEqual(await engine.errors(), []);
 }
 
-describe('the designer in every engine', () => {
-  test('Chromium', async () => {
-    const browser = await launchChromium();
-    try {
-      await walkDesigner(puppeteerEngine(await browser.newPage()), 'chromium');
-    } finally {
-      await browser.close();
-    }
-  });
+// Each engine as the walk drives it, and how its browser is closed again.
+async function openPuppeteer(launch) {
+  const browser = await launch();
+  return {engine: puppeteerEngine(await browser.newPage()), close: () => browser.close()};
+}
 
-  test('Firefox', async () => {
-    const browser = await launchFirefox();
-    try {
-      await walkDesigner(puppeteerEngine(await browser.newPage()), 'firefox');
-    } finally {
-      await browser.close();
-    }
-  });
-
-  test('WebKit', async () => {
+const engines = {
+  chromium: () => openPuppeteer(launchChromium),
+  firefox: () => openPuppeteer(launchFirefox),
+  webkit: async () => {
     const webKit = await startWebKit();
-    try {
-      await walkDesigner(webKitEngine(webKit.session), 'webkit');
-    } finally {
-      await webKit.close();
-    }
-  });
+    return {engine: webKitEngine(webKit.session), close: () => webKit.close()};
+  },
+};
+
+describe('the designer in every engine', () => {
+  for (const [name, open] of Object.entries(engines)) {
+    test(name, async () => {
+      const {engine, close} = await open();
+      try {
+        await walkDesigner(engine, name);
+      } finally {
+        await close();
+      }
+    });
+  }
 });
 
 // ---- Browsers that cannot run the designer: the notice in the picture's place. ----
