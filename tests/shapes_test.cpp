@@ -187,20 +187,36 @@ const ShapeCase shapeCases[] = {
     disk(0.9, 0.3, 6, 2),
 };
 
+// Keeps the GL state and both matrices for a test, with the projection `project` sets up and
+// an identity modelview; restoreView gives them back.
+void saveView(const std::function<void()>& project)
+{
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    project();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void restoreView()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+}
+
 // An orthographic view of the shape, turned off every axis.
 class ShapesTest : public DesignerTest, public ::testing::WithParamInterface<ShapeCase> {
 protected:
     void SetUp() override
     {
         DesignerTest::SetUp();
-        glPushAttrib(GL_ALL_ATTRIB_BITS);
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glOrtho(-2.0, 2.0, -2.0, 2.0, -4.0, 4.0);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
+        saveView([] { glOrtho(-2.0, 2.0, -2.0, 2.0, -4.0, 4.0); });
         glTranslatef(0.1f, -0.05f, 0.2f);
         glRotatef(37.0f, 0.3f, 0.8f, 0.5f);
         // Raw normals, lit on one side only, with nothing but the axis lights: the colour is the normal.
@@ -224,11 +240,7 @@ protected:
 
     void TearDown() override
     {
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
-        glPopAttrib();
+        restoreView();
         DesignerTest::TearDown();
     }
 };
@@ -427,14 +439,7 @@ protected:
     void SetUp() override
     {
         DesignerTest::SetUp();
-        glPushAttrib(GL_ALL_ATTRIB_BITS);
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        gluPerspective(45.0, 1.0, 1.0, 20.0);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
+        saveView([] { gluPerspective(45.0, 1.0, 1.0, 20.0); });
         const float direction[4] = {0.0f, 0.5f, 1.0f, 0.0f};
         glLightfv(GL_LIGHT0, GL_POSITION, direction);
         glTranslatef(0.0f, 0.0f, -6.0f);
@@ -446,11 +451,7 @@ protected:
 
     void TearDown() override
     {
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
-        glPopAttrib();
+        restoreView();
         DesignerTest::TearDown();
     }
 
