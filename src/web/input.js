@@ -1,7 +1,8 @@
 // The designer's window in the page: its size on the screen and in device pixels, and the
 // pointer, fingers and keys on the canvas and on the page's key pad, delivered to the
-// designer as the desktop window delivers them. Everything else (the GL context, the
-// callbacks' registration, timers and redisplay) is the browser toolkit's own.
+// designer as the desktop window delivers them, each followed by the check whether the
+// picture needs a frame (frames.js). The GL context, the callbacks' registration and the
+// timers are the browser toolkit's own.
 
 mergeInto(LibraryManager.library, {
   // ---- The window's size: the picture's CSS size times the screen's density. ----
@@ -67,7 +68,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // ---- Pointer and keys on the canvas. ----
-  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput'],
+  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput', '$Frames'],
   $CanvasInput: {
     canvas: null,
     buttonsDown: 0,  // the toolkit buttons pressed on the canvas and not yet released
@@ -88,6 +89,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.mouseFunc) {
         {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, CanvasInput.lastX, CanvasInput.lastY);
       }
+      Frames.check();
     },
 
     press: function(button, pointerId, clientX, clientY) {
@@ -102,6 +104,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.motionFunc) {
         {{{ makeDynCall('vii', 'GLUT.motionFunc') }}}(CanvasInput.lastX, CanvasInput.lastY);
       }
+      Frames.check();
     },
 
     release: function(button) {
@@ -129,6 +132,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.keyboardFunc) {
         {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, CanvasInput.lastX, CanvasInput.lastY);
       }
+      Frames.check();
     },
 
     // The toolkit's buttons in a pointer event's `buttons`: left, middle and right.
@@ -414,7 +418,7 @@ mergeInto(LibraryManager.library, {
 
   // The browser toolkit would listen on the whole page; the designer listens on its
   // canvas, its key pad and its menu button.
-  glutInit__deps: ['$GLUT', '$CanvasInput', '$PopupMenus', '$WindowSize', '$KeyPad'],
+  glutInit__deps: ['$GLUT', '$CanvasInput', '$PopupMenus', '$WindowSize', '$KeyPad', '$Frames'],
   glutInit: function(argcp, argv) {
     GLUT.initTime = Date.now();
     var canvas = Module['canvas'];
@@ -423,5 +427,6 @@ mergeInto(LibraryManager.library, {
     WindowSize.watchDensity(canvas);
     KeyPad.listen(document.getElementById('pad'));
     PopupMenus.listen(document.getElementById('menu-button'));
+    Frames.listen();
   },
 });

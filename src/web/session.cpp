@@ -11,12 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
-#include <type_traits>
 
-#include "interact/interact.h"
-#include "render/paint.h"
-#include "state/state.h"
+#include "web/design.h"
 
 // Every draw of the generator passes here: the web build links rand to this (--wrap=rand).
 extern "C" int __real_rand();
@@ -32,111 +28,31 @@ long long randomDraws = 0;
 // draws them again in a few tenths of a second. Beyond, the sequence goes on from there.
 constexpr double mostDraws = 1.0e8;
 
-// The bounds the designer keeps each value within. Keys wrap an angle past a half turn,
-// and the sway may carry a swaying joint up to two swings and a degree beyond it.
-constexpr double halfTurn = 180.0;
-constexpr double swungAngle = halfTurn + 2.0 * 13.4 + 1.0;
-constexpr double lastSwingPhase = 6.282 + 0.03 + 1e-4;
-constexpr double maxShininess = 128.0;
-constexpr double pitchLimit = 1.396;
-constexpr double fullTurn = 6.282;  // the turn by which the camera wraps its yaw
-constexpr double cameraDistance = 6.0;
-constexpr double orbitSlack = 0.01;  // how far from its orbit a stored eye may lie
+// The copy's last field, after the design's own: the count of random draws.
+constexpr DesignField drawsField = {"draws", 1, true, 0, mostDraws};
+constexpr int copyValueCount = designValueCount + 1;
 
-enum FieldId : int {
-    Paints, Weapons, Piece, ChosenSide,
-    HeadAngles, BodyAngles, ForearmAngles, UpperArmAngles, UpperLegAngles, LowerLegAngles, FootAngles,
-    Swings, Phases, Idle, Mix, Shine, Yaw, Pitch, Eye, Draws, fieldCount
-};
-
-struct Field {
-    const char* name;
-    int count;
-    bool whole;
-    double lowest;
-    double highest;
-};
-
-// In the copy's order; the angles of a piece are its right side's x, y, z, then its left's.
-constexpr Field fields[fieldCount] = {
-    {"paints", 6, true, 0, paintCount - 1},
-    {"weapons", sideCount, true, NoWeapon, KnifeDown},
-    {"piece", 1, true, 0, pieceCount - 1},
-    {"side", 1, true, 0, sideCount - 1},
-    {"head", 6, false, -swungAngle, swungAngle},
-    {"body", 6, false, -halfTurn, halfTurn},
-    {"forearm", 6, false, -swungAngle, swungAngle},
-    {"upperarm", 6, false, -swungAngle, swungAngle},
-    {"upperleg", 6, false, -halfTurn, halfTurn},
-    {"lowerleg", 6, false, -halfTurn, halfTurn},
-    {"foot", 6, false, -halfTurn, halfTurn},
-    {"swings", pieceCount * sideCount * axisCount, true, 0, 2},
-    {"phases", pieceCount * sideCount * axisCount, false, 0, lastSwingPhase},
-    {"idle", 1, true, 0, 1},
-    {"mix", 3, false, 0, 1},
-    {"shine", 1, false, 0, maxShininess},
-    {"yaw", 1, false, -fullTurn / 2, fullTurn / 2},
-    {"pitch", 1, false, -pitchLimit, pitchLimit},
-    {"eye", 3, false, -cameraDistance, cameraDistance},
-    {"draws", 1, true, 0, mostDraws},
-};
-
-constexpr int valueCount()
+// One number of the copy; a fraction with nine digits, which reads back as the same float.
+int writeValue(char* out, int room, const DesignField& field, double value)
 {
-    int count = 0;
-    for (const Field& field : fields) count += field.count;
-    return count;
+    if (field.whole) return std::snprintf(out, room, "%lld", static_cast<long long>(value));
+    return std::snprintf(out, room, "%.9g", value);
 }
 
-// Calls visit(field, value) for every stored value, in the copy's order; `draws` stands
-// for the count of random draws.
-template <typename Visit>
-void visitState(Visit visit, long long& draws)
+// Writes one field's values, from `values` on.
+int writeField(char* out, int room, const DesignField& field, const double*& values)
 {
-    for (int* slot : {&mainPaint, &trimPaint, &shoulderPaint, &metalPaint, &weaponPaint, &eyePaint}) {
-        visit(Paints, *slot);
+    int used = std::snprintf(out, room, ";%s:", field.name);
+    for (int i = 0; i < field.count; ++i) {
+        if (i > 0) used += std::snprintf(out + used, room - used, ",");
+        used += writeValue(out + used, room - used, field, *values++);
     }
-    for (int& weapon : weaponBySide) visit(Weapons, weapon);
-    visit(Piece, selectedPiece);
-    visit(ChosenSide, selectedSide);
-    for (int piece = 0; piece < pieceCount; ++piece) {
-        for (Vector3& angles : jointAngles[piece]) {
-            for (float* angle : {&angles.x, &angles.y, &angles.z}) visit(HeadAngles + piece, *angle);
-        }
-    }
-    for (auto& bySide : motionState) {
-        for (auto& byAxis : bySide) {
-            for (int& state : byAxis) visit(Swings, state);
-        }
-    }
-    for (auto& bySide : motionPhase) {
-        for (auto& byAxis : bySide) {
-            for (float& phase : byAxis) visit(Phases, phase);
-        }
-    }
-    visit(Idle, idleEnabled);
-    for (float* channel : {&customRed, &customGreen, &customBlue}) visit(Mix, *channel);
-    visit(Shine, paints[userPaint].shininess);
-    visit(Yaw, cameraYaw);
-    visit(Pitch, cameraPitch);
-    for (float* axis : {&cameraEye.x, &cameraEye.y, &cameraEye.z}) visit(Eye, *axis);
-    visit(Draws, draws);
-}
-
-// One number of the copy; a float with nine digits, which reads back as the same float.
-template <typename Value>
-int writeValue(char* out, int room, Value value)
-{
-    if constexpr (std::is_floating_point_v<Value>) {
-        return std::snprintf(out, room, "%.9g", static_cast<double>(value));
-    } else {
-        return std::snprintf(out, room, "%lld", static_cast<long long>(value));
-    }
+    return used;
 }
 
 // Reads one number at `text` followed by `end`; only finite numbers, and whole ones for
 // a whole field, are read.
-bool readValue(const char*& text, const Field& field, char end, double& value)
+bool readValue(const char*& text, const DesignField& field, char end, double& value)
 {
     char* after = nullptr;
     value = std::strtod(text, &after);
@@ -146,7 +62,7 @@ bool readValue(const char*& text, const Field& field, char end, double& value)
     return true;
 }
 
-bool readField(const char*& text, const Field& field, double*& values)
+bool readField(const char*& text, const DesignField& field, double*& values)
 {
     const std::size_t nameLength = std::strlen(field.name);
     if (std::strncmp(text, field.name, nameLength) != 0 || text[nameLength] != ':') return false;
@@ -163,53 +79,17 @@ bool readCopy(const char* text, double* values)
     const std::size_t versionLength = std::strlen(copyVersion);
     if (std::strncmp(text, copyVersion, versionLength) != 0 || text[versionLength] != ';') return false;
     text += versionLength + 1;
-    for (const Field& field : fields) {
+    for (const DesignField& field : designFields) {
         if (!readField(text, field, values)) return false;
     }
-    return *text == '\0';
+    return readField(text, drawsField, values) && *text == '\0';
 }
 
-double within(double value, const Field& field)
-{
-    return std::fmin(std::fmax(value, field.lowest), field.highest);
-}
-
-// The yaw the camera would have after its own wraps, however far it went round.
-double wrappedYaw(double yaw)
-{
-    return std::fabs(yaw) > fullTurn / 2 ? std::remainder(yaw, fullTurn) : yaw;
-}
-
-// The colour keys keep the user's paint in step with the mixed colour; so does a restore.
-void copyUserColour()
-{
-    Material& user = paints[userPaint];
-    for (float* colour : {user.ambient, user.diffuse, user.specular}) {
-        colour[0] = customRed;
-        colour[1] = customGreen;
-        colour[2] = customBlue;
-    }
-}
-
-// An eye off its orbit is placed again from the yaw and pitch, by the camera's own drag
-// handler with a drag of nothing.
-void keepEyeOnOrbit()
-{
-    const double distance = std::sqrt(cameraEye.x * cameraEye.x + cameraEye.y * cameraEye.y +
-                                      cameraEye.z * cameraEye.z);
-    if (std::fabs(distance - cameraDistance) <= orbitSlack) return;
-    motion(lastMouseX, lastMouseY);
-}
-
+// The design, then the random sequence drawn on to where it was.
 void applyCopy(const double* values)
 {
-    long long draws = 0;
-    visitState([&values](int id, auto& value) {
-        const double number = id == Yaw ? wrappedYaw(*values++) : within(*values++, fields[id]);
-        value = static_cast<std::remove_reference_t<decltype(value)>>(number);
-    }, draws);
-    copyUserColour();
-    keepEyeOnOrbit();
+    writeDesign(values);
+    const long long draws = static_cast<long long>(std::fmin(values[designValueCount], mostDraws));
     while (randomDraws < draws) std::rand();
 }
 
@@ -225,18 +105,13 @@ int __wrap_rand()
 
 EMSCRIPTEN_KEEPALIVE const char* sessionEncode()
 {
+    double values[copyValueCount];
+    readDesign(values);
+    values[designValueCount] = static_cast<double>(randomDraws);
+    const double* next = values;
     int used = std::snprintf(copy, copySize, "%s", copyVersion);
-    int last = -1;
-    long long draws = randomDraws;
-    visitState([&used, &last](int id, auto value) {
-        if (id == last) {
-            used += std::snprintf(copy + used, copySize - used, ",");
-        } else {
-            used += std::snprintf(copy + used, copySize - used, ";%s:", fields[id].name);
-        }
-        used += writeValue(copy + used, copySize - used, value);
-        last = id;
-    }, draws);
+    for (const DesignField& field : designFields) used += writeField(copy + used, copySize - used, field, next);
+    used += writeField(copy + used, copySize - used, drawsField, next);
     std::snprintf(copy + used, copySize - used, ";");
     return copy;
 }
@@ -253,7 +128,7 @@ EMSCRIPTEN_KEEPALIVE int sessionBufferSize()
 
 EMSCRIPTEN_KEEPALIVE int sessionRestore()
 {
-    double values[valueCount()];
+    double values[copyValueCount];
     if (!readCopy(copy, values)) return 0;
     applyCopy(values);
     return 1;

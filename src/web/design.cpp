@@ -1,0 +1,174 @@
+// The designer's state, read and written for the page: every value the person can change, in
+// one fixed order. Keeping the design for the tab, deciding whether a frame is needed and
+// saying the picture in words all go through this one walk.
+#include "web/design.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <type_traits>
+
+#include "interact/interact.h"
+#include "render/paint.h"
+#include "state/state.h"
+
+namespace {
+
+// The bounds the designer keeps each value within. Keys wrap an angle past a half turn,
+// and the sway may carry a swaying joint up to two swings and a degree beyond it.
+constexpr double halfTurn = 180.0;
+constexpr double swungAngle = halfTurn + 2.0 * 13.4 + 1.0;
+constexpr double lastSwingPhase = 6.282 + 0.03 + 1e-4;
+constexpr double maxShininess = 128.0;
+constexpr double pitchLimit = 1.396;
+constexpr double fullTurn = 6.282;  // the turn by which the camera wraps its yaw
+constexpr double cameraDistance = 6.0;
+constexpr double orbitSlack = 0.01;  // how far from its orbit a written eye may lie
+constexpr int axisValues = pieceCount * sideCount * axisCount;
+
+}  // namespace
+
+constexpr DesignField designFields[designFieldCount] = {
+    {"paints", 6, true, 0, paintCount - 1},
+    {"weapons", sideCount, true, NoWeapon, KnifeDown},
+    {"piece", 1, true, 0, pieceCount - 1},
+    {"side", 1, true, 0, sideCount - 1},
+    {"head", 6, false, -swungAngle, swungAngle},
+    {"body", 6, false, -halfTurn, halfTurn},
+    {"forearm", 6, false, -swungAngle, swungAngle},
+    {"upperarm", 6, false, -swungAngle, swungAngle},
+    {"upperleg", 6, false, -halfTurn, halfTurn},
+    {"lowerleg", 6, false, -halfTurn, halfTurn},
+    {"foot", 6, false, -halfTurn, halfTurn},
+    {"swings", axisValues, true, 0, 2},
+    {"phases", axisValues, false, 0, lastSwingPhase},
+    {"idle", 1, true, 0, 1},
+    {"mix", 3, false, 0, 1},
+    {"shine", 1, false, 0, maxShininess},
+    {"yaw", 1, false, -fullTurn / 2, fullTurn / 2},
+    {"pitch", 1, false, -pitchLimit, pitchLimit},
+    {"eye", 3, false, -cameraDistance, cameraDistance},
+};
+
+namespace {
+
+constexpr int countValues()
+{
+    int count = 0;
+    for (const DesignField& field : designFields) count += field.count;
+    return count;
+}
+static_assert(countValues() == designValueCount, "the walk holds designValueCount values");
+
+// Calls visit(field, value) for every value of the state, in the walk's order.
+template <typename Visit>
+void visitState(Visit visit)
+{
+    for (int* slot : {&mainPaint, &trimPaint, &shoulderPaint, &metalPaint, &weaponPaint, &eyePaint}) {
+        visit(PaintsField, *slot);
+    }
+    for (int& weapon : weaponBySide) visit(WeaponsField, weapon);
+    visit(PieceField, selectedPiece);
+    visit(SideField, selectedSide);
+    for (int piece = 0; piece < pieceCount; ++piece) {
+        for (Vector3& angles : jointAngles[piece]) {
+            for (float* angle : {&angles.x, &angles.y, &angles.z}) visit(HeadAngles + piece, *angle);
+        }
+    }
+    for (auto& bySide : motionState) {
+        for (auto& byAxis : bySide) {
+            for (int& state : byAxis) visit(SwingsField, state);
+        }
+    }
+    for (auto& bySide : motionPhase) {
+        for (auto& byAxis : bySide) {
+            for (float& phase : byAxis) visit(PhasesField, phase);
+        }
+    }
+    visit(IdleField, idleEnabled);
+    for (float* channel : {&customRed, &customGreen, &customBlue}) visit(MixField, *channel);
+    visit(ShineField, paints[userPaint].shininess);
+    visit(YawField, cameraYaw);
+    visit(PitchField, cameraPitch);
+    for (float* axis : {&cameraEye.x, &cameraEye.y, &cameraEye.z}) visit(EyeField, *axis);
+}
+
+double within(double value, const DesignField& field)
+{
+    return std::fmin(std::fmax(value, field.lowest), field.highest);
+}
+
+// The yaw the camera would have after its own wraps, however far it went round.
+double wrappedYaw(double yaw)
+{
+    return std::fabs(yaw) > fullTurn / 2 ? std::remainder(yaw, fullTurn) : yaw;
+}
+
+// The colour keys keep the user's paint in step with the mixed colour; so does a write.
+void copyUserColour()
+{
+    Material& user = paints[userPaint];
+    for (float* colour : {user.ambient, user.diffuse, user.specular}) {
+        colour[0] = customRed;
+        colour[1] = customGreen;
+        colour[2] = customBlue;
+    }
+}
+
+// An eye off its orbit is placed again from the yaw and pitch, by the camera's own drag
+// handler with a drag of nothing.
+void keepEyeOnOrbit()
+{
+    const double distance = std::sqrt(cameraEye.x * cameraEye.x + cameraEye.y * cameraEye.y +
+                                      cameraEye.z * cameraEye.z);
+    if (std::fabs(distance - cameraDistance) <= orbitSlack) return;
+    motion(lastMouseX, lastMouseY);
+}
+
+// What the last frame drawn was drawn from: the walk, then the window's width and height.
+constexpr int drawnValueCount = designValueCount + 2;
+double drawn[drawnValueCount];
+bool anyDrawn = false;
+
+void readDrawnValues(double* values)
+{
+    readDesign(values);
+    values[designValueCount] = windowWidth;
+    values[designValueCount + 1] = windowHeight;
+}
+
+}  // namespace
+
+void readDesign(double* values)
+{
+    visitState([&values](int, auto value) { *values++ = static_cast<double>(value); });
+}
+
+void writeDesign(const double* values)
+{
+    visitState([&values](int id, auto& value) {
+        const double number = id == YawField ? wrappedYaw(*values++) : within(*values++, designFields[id]);
+        value = static_cast<std::remove_reference_t<decltype(value)>>(number);
+    });
+    copyUserColour();
+    keepEyeOnOrbit();
+}
+
+extern "C" {
+
+// NaN equals nothing, itself included: a value that is not a number always differs.
+EMSCRIPTEN_KEEPALIVE int designDiffersFromDrawn()
+{
+    double now[drawnValueCount];
+    readDrawnValues(now);
+    return !anyDrawn || !std::equal(now, now + drawnValueCount, drawn);
+}
+
+EMSCRIPTEN_KEEPALIVE void designDrawn()
+{
+    readDrawnValues(drawn);
+    anyDrawn = true;
+}
+}
