@@ -3,8 +3,6 @@
 // saying the picture in words all go through this one walk.
 #include "web/design.h"
 
-#include <emscripten/emscripten.h>
-
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -13,6 +11,14 @@
 #include "interact/interact.h"
 #include "render/paint.h"
 #include "state/state.h"
+
+// The native tests link this file too.
+#ifdef __EMSCRIPTEN__
+#include <emscripten/emscripten.h>
+#define CALLED_FROM_JAVASCRIPT EMSCRIPTEN_KEEPALIVE
+#else
+#define CALLED_FROM_JAVASCRIPT
+#endif
 
 namespace {
 
@@ -159,14 +165,14 @@ void writeDesign(const double* values)
 extern "C" {
 
 // NaN equals nothing, itself included: a value that is not a number always differs.
-EMSCRIPTEN_KEEPALIVE int designDiffersFromDrawn()
+CALLED_FROM_JAVASCRIPT int designDiffersFromDrawn()
 {
     double now[drawnValueCount];
     readDrawnValues(now);
     return !anyDrawn || !std::equal(now, now + drawnValueCount, drawn);
 }
 
-EMSCRIPTEN_KEEPALIVE void designDrawn()
+CALLED_FROM_JAVASCRIPT void designDrawn()
 {
     readDrawnValues(drawn);
     anyDrawn = true;

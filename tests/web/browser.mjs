@@ -102,20 +102,30 @@ export async function openDesigner(browser, url, {viewport = desktop, beforeLoad
   await beforeLoad?.(page);
   await page.goto(url);
   await page.waitForFunction(() => window.Module && Module.calledRun);
-  await nextFrames(page);
+  await settled(page);
   return page;
 }
 
-// Waits until the designer has drawn at least two more frames.
-export function nextFrames(page) {
-  return page.evaluate(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
+// In the page: resolves once the canvas shows the design as it stands, that is once no frame
+// is waiting to be drawn and the last one drawn has been presented, an animation frame later.
+// The page draws only when the picture changes, so a count of animation frames says nothing of
+// what was drawn. A swaying figure always has its next frame coming: ten frames are enough.
+export const whenSettled = () => new Promise(done => {
+  let frames = 0;
+  const look = () => window.Frames?.requested && ++frames < 10 ? requestAnimationFrame(look) :
+    requestAnimationFrame(() => done());
+  requestAnimationFrame(look);
+});
+
+export function settled(page) {
+  return page.evaluate(whenSettled);
 }
 
 // The canvas as the page shows it, in device pixels: {width, height, rgb} with rows from
 // the top. The page is captured as it stands: a capture beyond the viewport would resize
 // it, and the picture and an open menu with it.
 export async function canvasPicture(page) {
-  await nextFrames(page);
+  await settled(page);
   const png = PNG.sync.read(await (await page.$('#canvas')).screenshot({captureBeyondViewport: false}));
   const rgb = Buffer.alloc(png.width * png.height * 3);
   for (let i = 0, j = 0; i < png.data.length; i += 4, j += 3) png.data.copy(rgb, j, i, i + 3);

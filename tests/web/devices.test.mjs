@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import {after, before, describe, test} from 'node:test';
 import {
   allowedMismatch, canvasPicture, desktop, keep, launchChromium, mismatchedPixels, nativePicture,
-  nextFrames, openDesigner, serveSite,
+  openDesigner, serveSite, settled,
 } from './browser.mjs';
 
 const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
@@ -149,7 +149,7 @@ describe('on a phone', () => {
     await page.setViewport({...phone, width: phone.height, height: phone.width});
     await page.touchscreen.touchMove(box.x + 200, box.y + 150);
     await page.touchscreen.touchEnd();
-    await nextFrames(page);
+    await settled(page);
     assert.deepEqual(page.errors, []);
   });
 });

@@ -4,7 +4,7 @@
 // stop making WebGL buffers once they have the few they stream through.
 import assert from 'node:assert/strict';
 import {describe, test} from 'node:test';
-import {choose, nextFrames, openDesigner, siteAndBrowser} from './browser.mjs';
+import {choose, openDesigner, settled, siteAndBrowser} from './browser.mjs';
 import {countFrame, countWebGLCalls} from './webgl-calls.mjs';
 
 const session = siteAndBrowser();
@@ -38,7 +38,9 @@ describe('a frame in a few draws', () => {
       const first = await checkedFrame(page, name);
       // The next frame draws the very same triangles: nothing was kept over, nothing lost.
       assert.deepEqual(same(await checkedFrame(page, `${name}, again`)), same(first));
-      // Its few large draws soon have all the buffers they stream through, and keep no more.
+      // Its few large draws soon have all the buffers they stream through (four of a size),
+      // and make no more.
+      for (let frame = 0; frame < 8; ++frame) await countFrame(page);
       let buffers = 0;
       for (let frame = 0; frame < 40; ++frame) buffers += (await countFrame(page)).buffers;
       assert.equal(buffers, 0, 'WebGL buffers made frame after frame');
@@ -54,7 +56,7 @@ describe('a frame in a few draws', () => {
     const width = () => page.evaluate(() => document.getElementById('canvas').width);
     const before = await width();
     await page.setViewport({width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true});
-    await nextFrames(page);
+    await settled(page);
     assert.notEqual(await width(), before, 'the drawing buffer kept its size');
     assert.deepEqual(same(await checkedFrame(page, 'phone, 2 device pixels a CSS pixel')), same(start));
 
@@ -76,4 +78,26 @@ describe('a frame in a few draws', () => {
     assert.deepEqual(page.errors, []);
     await page.close();
   });
+});
+
+test('a hidden page draws nothing while the figure sways, and draws it when shown again', async () => {
+  const page = await openDesigner(session.browser, session.served.url);
+  const drawn = () => page.evaluate(() => Frames.drawn);
+  await choose(page, 'Toggle idle');
+  const swaying = await drawn();
+  await page.waitForFunction(swaying => Frames.drawn > swaying + 3, {}, swaying);
+
+  const other = await session.browser.newPage();
+  await other.bringToFront();
+  await page.waitForFunction(() => document.visibilityState == 'hidden', {polling: 50});
+  const hidden = await drawn();
+  await page.waitForFunction(() => _designDiffersFromDrawn(), {polling: 50});
+  await new Promise(resolve => setTimeout(resolve, 1500));
+  assert.equal(await drawn(), hidden, 'frames drawn while hidden');
+
+  await page.bringToFront();
+  await page.waitForFunction(hidden => Frames.drawn > hidden, {}, hidden);
+  await other.close();
+  assert.deepEqual(page.errors, []);
+  await page.close();
 });

@@ -6,7 +6,7 @@ import {after, before, describe, test} from 'node:test';
 import {PNG} from 'pngjs';
 import {
   allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
-  nextFrames, serveSite,
+  serveSite, settled, whenSettled,
 } from './browser.mjs';
 import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
 
@@ -46,6 +46,52 @@ async function until(engine, condition, what, ...args) {
 
 const designerRuns = () => window.Module && Module.calledRun && document.getElementById('notice').hidden;
 
+// ---- What the page draws, counted in the page: the frames it draws and their WebGL draws. ----
+
+const stillMilliseconds = 2000;
+
+function countDraws() {
+  window.drawCounts = {since: Frames.drawn, draws: 0};
+  for (const name of ['drawElements', 'drawArrays']) {
+    const draw = GLctx[name];
+    GLctx[name] = function(...args) {
+      ++drawCounts.draws;
+      return draw.apply(this, args);
+    };
+  }
+}
+
+// The frames and WebGL draws since the count began, or since the last look.
+const drawnSinceLastLook = () => {
+  const drawn = {frames: Frames.drawn - drawCounts.since, draws: drawCounts.draws};
+  window.drawCounts = {since: Frames.drawn, draws: 0};
+  return drawn;
+};
+
+// Runs a step; the page draws it by the third animation frame after it.
+async function assertDrawn(engine, what, step) {
+  await engine.evaluate(drawnSinceLastLook);
+  await step();
+  const frames = await engine.evaluate(() => new Promise(done => {
+    let waited = 0;
+    const look = () => drawCounts.since < Frames.drawn || waited++ == 3 ? done(Frames.drawn - drawCounts.since) :
+      requestAnimationFrame(look);
+    look();
+  }));
+  assert.ok(frames > 0, `${what} was not drawn`);
+}
+
+// Runs steps after which the picture is as it was: the page draws at most `most` frames
+// once the frame it may have been waiting for is drawn.
+async function assertStill(engine, what, most, step = () => pause(stillMilliseconds)) {
+  await until(engine, () => !Frames.requested, 'its last frame');
+  await engine.evaluate(drawnSinceLastLook);
+  await step();
+  await pause(300);
+  const {frames, draws} = await engine.evaluate(drawnSinceLastLook);
+  assert.ok(frames <= most && draws <= most * 8, `${what}: ${frames} frames and ${draws} WebGL draws`);
+}
+
 function puppeteerEngine(page) {
   page.errors = [];
   page.on('console', message => { if (message.type() == 'error') page.errors.push(message.text()); });
@@ -57,6 +103,7 @@ function puppeteerEngine(page) {
       await page.setViewport(desktop);
       await page.goto(url);
     },
+    resize: (width, height) => page.setViewport({width, height}),
     async mouse(steps) {
       for (const step of steps) {
         if (step.move) await page.mouse.move(...step.move, {steps: step.steps || 1});
@@ -88,7 +135,7 @@ function webKitEngine(session) {
   return {
     evaluate: (fn, ...args) => session.execute(fn, ...args),
     async picture() {
-      await session.execute(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
+      await session.execute(whenSettled);
       const box = await session.execute(() => {
         const {x, y, width, height} = document.getElementById('canvas').getBoundingClientRect();
         return [x, y, width, height].map(value => Math.round(value * devicePixelRatio));
@@ -107,6 +154,7 @@ function webKitEngine(session) {
       await session.setWindowSize(desktop.width, desktop.height);
       await session.navigate(url);
     },
+    resize: (width, height) => session.setWindowSize(width, height),
     async mouse(steps) {
       const action = step => step.move ? moveTo(...step.move, step.steps ? 100 : 0) :
         step.down !== undefined ? down(step.down) : up(step.up);
@@ -180,6 +228,21 @@ async function walkDesigner(engine, name) {
   await engine.open(served.url);
   await until(engine, designerRuns, 'the designer');
   await assertMatches(engine, natives.start, name, 'first frame');
+  // Left alone, the page draws nothing; keys that do nothing and a click without a move draw
+  // at most a frame. A new size is drawn at once, and so is the old size again.
+  await engine.evaluate(countDraws);
+  await assertStill(engine, 'the page left alone', 0);
+  const box = await canvasBox(engine), centre = [box.x + box.width / 2, box.y + box.height / 2];
+  await assertStill(engine, 'keys and a click that change nothing', 1, async () => {
+    await engine.mouse([{move: centre}, {down: 0}, {up: 0}]);
+    await engine.press(...'xyz');
+  });
+  await assertDrawn(engine, 'a new size', () => engine.resize(640, 480));
+  const size = await engine.evaluate(() => document.getElementById('canvas').width);
+  assert.ok(size < desktop.height - 100, `the picture is still ${size} pixels wide`);
+  await assertMatches(engine, nativePicture([], size), name, 'a new size');
+  await assertDrawn(engine, 'the old size', () => engine.resize(desktop.width, desktop.height));
+  await assertMatches(engine, natives.start, name, 'the old size');
   // The browser's own menu, which would cover the designer's and take the pointer, opens on
   // a context-menu event that no one prevented.
   await engine.evaluate(() => {
@@ -187,11 +250,11 @@ async function walkDesigner(engine, name) {
     document.addEventListener('contextmenu', event => { if (!event.defaultPrevented) ++browserMenus; });
   });
 
-  await chooseWithMouse(engine, bloodRed);
+  await assertDrawn(engine, 'Blood Red', () => chooseWithMouse(engine, bloodRed));
   assert.equal(await menuLists(engine), 0, 'the menu stayed open');
   const red = await assertMatches(engine, natives.red, name, 'Blood Red');
 
-  await engine.press(...'wwwwww');
+  await assertDrawn(engine, 'W', () => engine.press(...'wwwwww'));
   assert.ok(differs(await engine.picture(), red), 'W did not swing the arm');
   await engine.press(...'ssssss');
   await assertMatches(engine, natives.red, name, 'after W and S');
@@ -200,11 +263,11 @@ async function walkDesigner(engine, name) {
   const green = await assertMatches(engine, natives.green, name, 'Emerald Green from the keyboard');
 
   // The right button's menu, opened and closed; then a left drag orbits, and ends with its release.
-  const box = await canvasBox(engine), centre = [box.x + box.width / 2, box.y + box.height / 2];
   await engine.mouse([{move: [box.x + 200, box.y + 200]}, {down: 2}, {up: 2}]);
   assert.equal(await menuLists(engine), 1, 'the right button opened no menu');
   await engine.press('Escape');
-  await engine.mouse([{move: centre}, {down: 0}, {move: [centre[0] + 150, centre[1]], steps: 5}, {up: 0}]);
+  await assertDrawn(engine, 'a drag', () =>
+    engine.mouse([{move: centre}, {down: 0}, {move: [centre[0] + 150, centre[1]], steps: 5}, {up: 0}]));
   const turned = await engine.picture();
   assert.ok(differs(turned, green), 'the left drag did not turn the view');
   // Two buttons at once, pressed and released in every order (a right press during a drag
@@ -233,6 +296,15 @@ async function walkDesigner(engine, name) {
   assert.equal(await engine.evaluate(() => browserMenus), 0, 'the browser\'s own menu opened');
   assert.deepEqual(await engine.errors(), []);
 
+  // The idle sway draws its swings, and the page is still again once it is switched off.
+  // The pointer is moved off the picture first: an entry under it would take the focus.
+  await engine.mouse([{move: [2, 2]}]);
+  const toggleIdle = () => engine.press('Shift+F10', 'End', 'Enter');
+  await assertDrawn(engine, 'idle switched on', toggleIdle);
+  await until(engine, () => drawCounts.since + 3 < Frames.drawn, 'the idle sway');
+  await assertDrawn(engine, 'idle switched off', toggleIdle);
+  await assertStill(engine, 'the page with idle off', 0);
+
   // Lost, given back (the page loads again and draws), and lost again.
   const loseContext = () => {
     window.contextLoss = GLctx.getExtension('WEBGL_lose_context');
@@ -246,7 +318,7 @@ async function walkDesigner(engine, name) {
   await until(engine, says, 'the lost picture', 'lost');
   assert.deepEqual(await engine.errors(), []);
   await engine.evaluate(() => { contextLoss.restoreContext(); });
-  await until(engine, designerRuns, 'the designer again');
+  await until(engine, () => window.Frames?.drawn > 0 && document.getElementById('notice').hidden, 'the designer again');
   const again = await engine.picture();
   assert.ok(differs(again, {...again, rgb: Buffer.alloc(again.rgb.length, 255)}), 'the picture is blank');
   await engine.evaluate(loseContext);
@@ -299,7 +371,7 @@ async function assertNotice(browser, kind, words, {beforeLoad, runtime = false} 
     return {kind: notice.dataset.kind, text: notice.innerText, width: box.width, height: box.height,
       canvas: document.getElementById('canvas').getClientRects().length};
   });
-  await nextFrames(page);
+  await settled(page);
   assert.equal(shown.kind, kind);
   assert.match(shown.text, words);
   assert.match(shown.text, /another browser/);

@@ -9,7 +9,7 @@ import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 import {
-  canvasPicture, canvasSize, keep, launchChromium, mismatchedPixels, nativePicture, nextFrames,
+  canvasPicture, canvasSize, keep, launchChromium, mismatchedPixels, nativePicture, settled,
   openDesigner, serveSite, site,
 } from './browser.mjs';
 
@@ -103,7 +103,7 @@ describe('Installed and offline', () => {
     const style = await page.evaluate(() => caches.keys().then(([name]) => caches.open(name))
       .then(cache => cache.match('style.css')).then(response => response.text()));
     assert.ok(style.includes(rebuiltHintColour), 'the new cache does not hold the new site');
-    await nextFrames(page);
+    await settled(page);
     assert.deepEqual(page.errors, []);
   });
 });

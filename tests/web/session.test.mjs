@@ -6,7 +6,7 @@ import {before, describe, test} from 'node:test';
 import puppeteer from 'puppeteer-core';
 import {PNG} from 'pngjs';
 import {
-  allowedMismatch, choose, desktop, keep, launchChromium, mismatchedPixels, nextFrames, openDesigner, serveSite,
+  allowedMismatch, choose, desktop, keep, launchChromium, mismatchedPixels, openDesigner, serveSite, settled,
   siteAndBrowser,
 } from './browser.mjs';
 
@@ -92,7 +92,7 @@ async function makeDesign(page, {weapon = 'Knife facing up', keys = 'wwwwddiiioo
   await page.mouse.down();
   await page.mouse.move(box.x + 420, box.y + 380, {steps: 4});
   await page.mouse.up();
-  await nextFrames(page);
+  await settled(page);
 }
 
 // Another tab in front hides the designer, as a person switching tabs does.
@@ -141,7 +141,7 @@ describe('Chromium\'s own discard of a hidden page', () => {
       const page = await openRecorded(browser, served.url);
       await makeDesign(page);
       await choose(page, 'Toggle idle');
-      while (!page.lines.includes('Starting to move')) await nextFrames(page);
+      while (!page.lines.includes('Starting to move')) await settled(page);
       const tools = await browser.newPage();
       await hideBehind(tools, page);
       const atHide = await page.evaluate(() => window.atHide);

@@ -6,7 +6,7 @@
 //   KORVATH_SITE=build/web/site node tests/web/storm.mjs [--seed N] [--events N]
 // prints "web storm seed N: E events, F frames, S seconds".
 import {PNG} from 'pngjs';
-import {launchChromium, nextFrames, openDesigner, runAsCommand, serveSite} from './browser.mjs';
+import {launchChromium, openDesigner, runAsCommand, serveSite, settled} from './browser.mjs';
 import {makeEvent, perform, randomSource} from './storm-input.mjs';
 
 export const mostPerFrame = 48;
@@ -136,7 +136,7 @@ class Storm {
     let state = await this.state();
     faults.push(menuFault(state));
     for (let attempt = 1; attempt < checkAttempts && pictureFault(state); ++attempt) {
-      await nextFrames(this.page);
+      await settled(this.page);
       state = await this.state();
     }
     faults.push(pictureFault(state));
@@ -210,7 +210,7 @@ async function finalPictureCheck(storm) {
     const {x, y, width, height} = canvas.getBoundingClientRect();
     return {x: x + scrollX, y: y + scrollY, width, height, scale: 1};
   });
-  await nextFrames(storm.page);
+  await settled(storm.page);
   const {data} = await storm.client.send('Page.captureScreenshot', {format: 'png', clip: box, captureBeyondViewport: false});
   const picture = PNG.sync.read(Buffer.from(data, 'base64'));
   let figure = 0;
