@@ -8,12 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#define CALLED_FROM_JAVASCRIPT EMSCRIPTEN_KEEPALIVE
-#else
-#define CALLED_FROM_JAVASCRIPT
-#endif
+#include "web/exported.h"
 
 namespace {
 

@@ -11,14 +11,7 @@
 #include "interact/interact.h"
 #include "render/paint.h"
 #include "state/state.h"
-
-// The native tests link this file too.
-#ifdef __EMSCRIPTEN__
-#include <emscripten/emscripten.h>
-#define CALLED_FROM_JAVASCRIPT EMSCRIPTEN_KEEPALIVE
-#else
-#define CALLED_FROM_JAVASCRIPT
-#endif
+#include "web/exported.h"
 
 namespace {
 
