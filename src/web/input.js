@@ -1,8 +1,8 @@
 // The designer's window in the page: its size on the screen and in device pixels, and the
 // pointer, fingers and keys on the canvas and on the page's key pad, delivered to the
-// designer as the desktop window delivers them, each followed by the check whether the
-// picture needs a frame (frames.js). The GL context, the callbacks' registration and the
-// timers are the browser toolkit's own.
+// designer as the desktop window delivers them, each followed by what the page says of the
+// change (words.js) and the check whether the picture needs a frame (frames.js). The GL
+// context, the callbacks' registration and the timers are the browser toolkit's own.
 
 mergeInto(LibraryManager.library, {
   // ---- The window's size: the picture's CSS size times the screen's density. ----
@@ -68,7 +68,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // ---- Pointer and keys on the canvas. ----
-  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput', '$Frames'],
+  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput', '$Frames', '$Words'],
   $CanvasInput: {
     canvas: null,
     buttonsDown: 0,  // the toolkit buttons pressed on the canvas and not yet released
@@ -89,6 +89,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.mouseFunc) {
         {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, CanvasInput.lastX, CanvasInput.lastY);
       }
+      Words.heard();
       Frames.check();
     },
 
@@ -104,6 +105,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.motionFunc) {
         {{{ makeDynCall('vii', 'GLUT.motionFunc') }}}(CanvasInput.lastX, CanvasInput.lastY);
       }
+      Words.heard();
       Frames.check();
     },
 
@@ -132,6 +134,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.keyboardFunc) {
         {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, CanvasInput.lastX, CanvasInput.lastY);
       }
+      Words.heard();
       Frames.check();
     },
 
