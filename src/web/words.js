@@ -218,8 +218,8 @@ mergeInto(LibraryManager.library, {
       }
       Words.pending = {};
       var text = said.join('. ');
-      // The same words again are a change too: a reader hears only a changed text.
       if (!text || !Words.region) return;
+      // The same words again are a change too: a reader hears only a changed text.
       if (text == Words.region.textContent) text += '\u00a0';
       Words.region.textContent = text;
     },
