@@ -114,9 +114,18 @@ mergeInto(LibraryManager.library, {
       return pieceName && sideName ? pieceName + ', ' + sideName.toLowerCase() : '';
     },
 
+    // A joint's angle about one axis: "x −5°".
+    angle: function(values, piece, side, axis) {
+      var at = Words.layout.angles + piece * Words.anglesPerPiece + side * Words.anglesPerSide + axis;
+      return Words.axes[axis] + ' ' + Words.number(Math.round(values[at])) + '\u00b0';
+    },
+
+    // The joint the keys pose, with the two angles they turn.
     posed: function(values) {
-      var name = Words.jointName(values[Words.layout.piece], values[Words.layout.side]);
-      return name ? 'Keys pose: ' + name : '';
+      var piece = values[Words.layout.piece], side = values[Words.layout.side], name = Words.jointName(piece, side);
+      if (!name) return '';
+      return 'Keys pose: ' + name + ' (' + Words.angle(values, piece, side, 0) + ', ' +
+        Words.angle(values, piece, side, 1) + ')';
     },
 
     idle: function(values) {
@@ -183,8 +192,7 @@ mergeInto(LibraryManager.library, {
       var side = Math.floor((index % Words.anglesPerPiece) / Words.anglesPerSide), axis = index % Words.anglesPerSide;
       return function(values) {
         var name = Words.jointName(piece, side);
-        var angle = Math.round(values[Words.layout.angles + index]);
-        return name ? name + ': ' + Words.axes[axis] + ' ' + Words.number(angle) + '\u00b0' : '';
+        return name ? name + ': ' + Words.angle(values, piece, side, axis) : '';
       };
     },
 
@@ -205,9 +213,12 @@ mergeInto(LibraryManager.library, {
       Words.timer = setTimeout(Words.say, Words.settleMilliseconds);
     },
 
-    // The idle sway moves the joints by itself: its ticks are taken in without a word.
+    // The idle sway moves the joints by itself: its ticks are taken in without a word, and
+    // only the description follows the posed joint.
     absorb: function() {
-      if (Words.layout) Words.seen = Words.values();
+      if (!Words.layout) return;
+      Words.seen = Words.values();
+      Words.describe(Words.seen);
     },
 
     say: function() {
