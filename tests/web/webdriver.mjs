@@ -99,4 +99,7 @@ export const down = (button = 0) => ({type: 'pointerDown', button});
 export const up = (button = 0) => ({type: 'pointerUp', button});
 export const keyDown = value => ({type: 'keyDown', value});
 export const keyUp = value => ({type: 'keyUp', value});
-export const keys = {shift: '\uE008', escape: '\uE00C', enter: '\uE007', up: '\uE013', down: '\uE015', f10: '\uE03A'};
+export const keys = {
+  shift: '\uE008', escape: '\uE00C', enter: '\uE007', left: '\uE012', up: '\uE013', right: '\uE014', down: '\uE015',
+  f10: '\uE03A',
+};
