@@ -81,6 +81,7 @@ mergeInto(LibraryManager.library, {
 
     // A number as a person reads it: at most two decimals, a real minus sign.
     number: function(value) {
+      if (!isFinite(value)) return 'unknown';
       return String(Math.round(value * 100) / 100).replace('-', '\u2212');
     },
 
