@@ -1,14 +1,11 @@
-// The web build's frame in headless Chromium at 700 by 700: the frames per second the page
-// presents when the browser does not hold it to the display's rate, the page's own display
-// callback timed with a GL finish after each call (as the native benchmark times its frames),
-// where that time goes (issuing the calls, filling pixels, and a CPU profile of the main
-// thread), the WebGL calls and draws of a frame, the CPU time of the whole browser (every
-// process) per frame it presents, and the site's size. Then the same frame at 1, 2 and 3
+// The web build's frame in headless Chromium at 700 by 700: the page's own display callback
+// timed with a GL finish after each call (as the native benchmark times its frames), where
+// that time goes (issuing the calls, filling pixels, and a CPU profile of the main thread),
+// the WebGL calls and draws of a frame, and the site's size. Then the same frame at 1, 2 and 3
 // device pixels per CSS pixel, on a desktop and on a phone, whose drawing buffers grow with
-// the density.
+// the density. The whole browser's CPU per frame the page draws is bench/still.mjs's.
 //
-// In the same run, the native designer frame under Xvfb, from the frame benchmarks, and the
-// native process's CPU time per frame over as many frames as the browser presented.
+// In the same run, the native designer frame under Xvfb, from the frame benchmarks.
 //
 //   bench/web.sh   (builds both, then runs this with KORVATH_SITE and KORVATH_BENCH set)
 import {spawnSync} from 'node:child_process';
@@ -16,7 +13,7 @@ import {readdirSync, statSync} from 'node:fs';
 import {join} from 'node:path';
 import {launchChromium, serveSite, site} from '../tests/web/browser.mjs';
 import {countFrame, countWebGLCalls} from '../tests/web/webgl-calls.mjs';
-import {cpuMilliseconds, nativeCpuPerFrame} from './cpu.mjs';
+import {cpuMilliseconds} from './cpu.mjs';
 
 const timedFrames = 300;
 
@@ -101,41 +98,6 @@ async function cpuPerFrame(page, root) {
   };
 }
 
-// Frames the page presents in `seconds`, counted by its animation frames.
-function presentedFrames(page, seconds) {
-  return page.evaluate(seconds => new Promise(done => {
-    let frames = 0;
-    const started = performance.now();
-    const count = () => {
-      ++frames;
-      if (performance.now() - started < seconds * 1000) requestAnimationFrame(count);
-      else done({frames, seconds: (performance.now() - started) / 1000});
-    };
-    requestAnimationFrame(count);
-  }), seconds);
-}
-
-// The frames the page presents in ten seconds, and the CPU time every process of the browser
-// uses meanwhile, per frame.
-async function browserCpuPerPresentedFrame(page, root) {
-  const cpuBefore = cpuMilliseconds(root);
-  const {frames, seconds} = await presentedFrames(page, 10);
-  return {frames, fps: frames / seconds, milliseconds: (cpuMilliseconds(root) - cpuBefore) / frames};
-}
-
-// The same for frames that only clear: what presenting a frame costs the browser, whatever
-// is drawn. The page's display callback is taken over for the measurement and given back.
-async function browserCpuPerClearedFrame(page, root) {
-  await page.evaluate(() => {
-    const entry = window.designerEntry = getWasmTableEntry;
-    const clearOnly = () => GLctx.clear(GLctx.COLOR_BUFFER_BIT | GLctx.DEPTH_BUFFER_BIT);
-    window.getWasmTableEntry = pointer => pointer == GLUT.displayFunc ? clearOnly : entry(pointer);
-  });
-  const cleared = await browserCpuPerPresentedFrame(page, root);
-  await page.evaluate(() => { window.getWasmTableEntry = window.designerEntry; });
-  return cleared;
-}
-
 // Self time of a CPU profile of `frames` display calls, by where the code lives.
 async function timeByPlace(page) {
   const session = await page.createCDPSession();
@@ -169,20 +131,13 @@ function nativeFrame() {
   return frame.real_time / 1e6 * ({ns: 1, us: 1e3, ms: 1e6, s: 1e9}[frame.time_unit]);
 }
 
-function report({native, finished, small, issued, cpu, places, counted, presented, cleared, nativeCpuFrame, densities}) {
+function report({native, finished, small, issued, cpu, places, counted, densities}) {
   const rows = [
     ['native designer frame (Xvfb, llvmpipe)', `${native.toFixed(2)} ms (${(1000 / native).toFixed(0)} fps)`],
     ['web designer frame (headless Chromium, SwiftShader)', `${finished.toFixed(2)} ms (${(1000 / finished).toFixed(0)} fps)`],
     ['web frame / native frame', (finished / native).toFixed(2)],
     ['WebGL draws per frame (start-up), before / after', `${before.draws} / ${counted.draws}`],
     ['WebGL calls per frame (start-up), before / after', `${before.calls} / ${counted.calls}`],
-    ['frames the page presents per second (no vsync)', presented.fps.toFixed(0)],
-    [`CPU per frame presented, the whole browser (every process, over ${presented.frames} frames)`,
-      `${presented.milliseconds.toFixed(2)} ms`],
-    ['CPU per frame, the native process (every thread, as many frames)', `${nativeCpuFrame.toFixed(2)} ms`],
-    ['browser CPU / native CPU, per frame', (presented.milliseconds / nativeCpuFrame).toFixed(2)],
-    [`CPU per frame presented, the whole browser, frames that only clear (${cleared.fps.toFixed(0)} a second)`,
-      `${cleared.milliseconds.toFixed(2)} ms`],
     ['web frame: issuing the calls (main thread)', `${issued.toFixed(2)} ms`],
     ['web frame drawn 70 pixels square (no pixel filling to speak of)', `${small.toFixed(2)} ms`],
     ['CPU per web frame: the page (JavaScript, WebAssembly, WebGL client)', `${cpu.renderer.toFixed(2)} ms`],
@@ -210,20 +165,17 @@ try {
   await countingPage.close();
   const page = await openPage(browser, desktop);
   await timeDisplay(page);  // warm up: compiled shaders, optimised JavaScript
-  const presented = await browserCpuPerPresentedFrame(page, root);
-  const cleared = await browserCpuPerClearedFrame(page, root);
   const finished = await timeDisplay(page);
   const small = await timeDisplay(page, 70);
   const issued = await timeIssue(page);
   const cpu = await cpuPerFrame(page, root);
   const places = await timeByPlace(page);
   await browser.close();
-  const nativeCpuFrame = nativeCpuPerFrame(presented.frames);
   const densities = [];
   for (const [screen, viewport] of [['desktop', desktop], ['phone', phone]]) {
     for (const density of [1, 2, 3]) densities.push({screen, density, ...await frameAtDensity(density, viewport)});
   }
-  report({native, finished, small, issued, cpu, places, counted, presented, cleared, nativeCpuFrame, densities});
+  report({native, finished, small, issued, cpu, places, counted, densities});
 } finally {
   await browser.close();
   served.server.close();

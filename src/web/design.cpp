@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <type_traits>
 
+#include "app/menu.h"
 #include "interact/interact.h"
 #include "render/paint.h"
 #include "state/state.h"
@@ -138,6 +141,64 @@ void readDrawnValues(double* values)
     values[designValueCount + 1] = windowHeight;
 }
 
+// Where a field's values start in the walk.
+constexpr int fieldStart(int id)
+{
+    int start = 0;
+    for (int i = 0; i < id; ++i) start += designFields[i].count;
+    return start;
+}
+
+// The top menu's side entries pass the side itself, so the page names a side by them.
+static_assert(int{ChooseRightSide} == int{RightSide} && int{ChooseLeftSide} == int{LeftSide},
+              "a side entry's value is the side");
+
+// In WebAssembly a function pointer is its index in the function table: the number the
+// toolkit's menu calls were given for the same handler.
+int handlerIndex(void (*handler)(int))
+{
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(handler));
+}
+
+struct SaidChoice {
+    void (*handler)(int);
+    int at;
+};
+
+// Each choice the menus make, in the order the page says them: the paint slots as the
+// Colors menu lists them, the hands, then what the keys pose.
+const SaidChoice saidChoices[] = {
+    {mainColorMenu, fieldStart(PaintsField) + MainSlot},
+    {trimColorMenu, fieldStart(PaintsField) + TrimSlot},
+    {shoulderColorMenu, fieldStart(PaintsField) + ShoulderSlot},
+    {metalColorMenu, fieldStart(PaintsField) + MetalSlot},
+    {weaponColorMenu, fieldStart(PaintsField) + WeaponSlot},
+    {eyeColorMenu, fieldStart(PaintsField) + EyeSlot},
+    {leftWeaponMenu, fieldStart(WeaponsField) + LeftSide},
+    {rightWeaponMenu, fieldStart(WeaponsField) + RightSide},
+    {piecesMenu, fieldStart(PieceField)},
+    {topMenu, fieldStart(SideField)},
+};
+constexpr int saidChoiceCount = static_cast<int>(std::size(saidChoices));
+
+// The head of designWords(), as design.h lists it.
+constexpr int wordsHead[] = {
+    designValueCount,
+    userPaint,
+    fieldStart(IdleField),
+    fieldStart(MixField),
+    fieldStart(ShineField),
+    fieldStart(YawField),
+    fieldStart(PitchField),
+    fieldStart(HeadAngles),
+    fieldStart(SwingsField) - fieldStart(HeadAngles),
+    fieldStart(PieceField),
+    fieldStart(SideField),
+    saidChoiceCount,
+    designFields[PaintsField].count,
+};
+constexpr int wordsCount = static_cast<int>(std::size(wordsHead)) + 2 * saidChoiceCount;
+
 }  // namespace
 
 void readDesign(double* values)
@@ -169,5 +230,23 @@ CALLED_FROM_JAVASCRIPT void designDrawn()
 {
     readDrawnValues(drawn);
     anyDrawn = true;
+}
+
+CALLED_FROM_JAVASCRIPT const double* designValues()
+{
+    static double values[designValueCount];
+    readDesign(values);
+    return values;
+}
+
+CALLED_FROM_JAVASCRIPT const int* designWords()
+{
+    static int words[wordsCount];
+    int* out = std::copy(std::begin(wordsHead), std::end(wordsHead), words);
+    for (const SaidChoice& choice : saidChoices) {
+        *out++ = handlerIndex(choice.handler);
+        *out++ = choice.at;
+    }
+    return words;
 }
 }

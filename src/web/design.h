@@ -41,4 +41,15 @@ int designDiffersFromDrawn();
 
 // Remembers the state as the frame being drawn shows it.
 void designDrawn();
+
+// The state as it is now, in the walk's order, in a buffer the next call overwrites.
+const double* designValues();
+
+// Where the page finds what it says of the design (words.js), in this order: the count of
+// values in the walk; the value of the user-defined paint in a paint menu; where the walk
+// holds the idle switch, the mixed colour, its shininess, the yaw, the pitch and the joint
+// angles, how many angles there are, where it holds the chosen piece and the chosen side;
+// the count of the menus' choices and how many of them, first, are paint slots; then for
+// each choice the handler of its menu and where its value lies in the walk.
+const int* designWords();
 }

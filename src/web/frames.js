@@ -70,10 +70,12 @@ mergeInto(LibraryManager.library, {
   },
 
   // The designer's 20 ms timer ticks on, as designed; each tick is followed by a check.
-  glutTimerFunc__deps: ['$Frames', '$safeSetTimeout'],
+  // What a tick changes is the sway's, not the person's: the page's words take it in unsaid.
+  glutTimerFunc__deps: ['$Frames', '$safeSetTimeout', '$Words'],
   glutTimerFunc: function(milliseconds, func, value) {
     safeSetTimeout(function() {
       {{{ makeDynCall('vi', 'func') }}}(value);
+      Words.absorb();
       Frames.check();
     }, milliseconds);
   },

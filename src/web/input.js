@@ -1,8 +1,8 @@
 // The designer's window in the page: its size on the screen and in device pixels, and the
 // pointer, fingers and keys on the canvas and on the page's key pad, delivered to the
-// designer as the desktop window delivers them, each followed by the check whether the
-// picture needs a frame (frames.js). The GL context, the callbacks' registration and the
-// timers are the browser toolkit's own.
+// designer as the desktop window delivers them, each followed by what the page says of the
+// change (words.js) and the check whether the picture needs a frame (frames.js). The GL
+// context, the callbacks' registration and the timers are the browser toolkit's own.
 
 mergeInto(LibraryManager.library, {
   // ---- The window's size: the picture's CSS size times the screen's density. ----
@@ -68,7 +68,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // ---- Pointer and keys on the canvas. ----
-  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput', '$Frames'],
+  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput', '$Frames', '$Words', '$Orbit'],
   $CanvasInput: {
     canvas: null,
     buttonsDown: 0,  // the toolkit buttons pressed on the canvas and not yet released
@@ -89,6 +89,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.mouseFunc) {
         {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, CanvasInput.lastX, CanvasInput.lastY);
       }
+      Words.heard();
       Frames.check();
     },
 
@@ -104,6 +105,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.motionFunc) {
         {{{ makeDynCall('vii', 'GLUT.motionFunc') }}}(CanvasInput.lastX, CanvasInput.lastY);
       }
+      Words.heard();
       Frames.check();
     },
 
@@ -132,6 +134,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.keyboardFunc) {
         {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, CanvasInput.lastX, CanvasInput.lastY);
       }
+      Words.heard();
       Frames.check();
     },
 
@@ -257,9 +260,10 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // Printable characters go to the designer as the desktop delivers them; shortcuts
-    // with Ctrl, Alt or Meta, and keys without a character, stay the browser's. Shift+F10
-    // and the context-menu key open the menu, as they do for anything with a menu.
+    // Printable characters go to the designer as the desktop delivers them, and the arrows
+    // move the eye; shortcuts with Ctrl, Alt or Meta, and other keys without a character,
+    // stay the browser's. Shift+F10 and the context-menu key open the menu, as they do for
+    // anything with a menu. An arrow never scrolls the page, not even during a drag.
     onKeyDown: function(event) {
       if (PopupMenus.open) return;
       if ((event.key == 'F10' && event.shiftKey) || event.key == 'ContextMenu') {
@@ -268,7 +272,13 @@ mergeInto(LibraryManager.library, {
         PopupMenus.showFromKeyboard(box.left + box.width / 2, box.top + box.height / 2);
         return;
       }
-      if (event.ctrlKey || event.altKey || event.metaKey || event.key.length != 1) return;
+      if (event.ctrlKey || event.altKey || event.metaKey) return;
+      if (Orbit.byKey[event.key]) {
+        event.preventDefault();
+        Orbit.step(Orbit.byKey[event.key]);
+        return;
+      }
+      if (event.key.length != 1) return;
       var code = event.key.charCodeAt(0);
       if (code >= 128) return;
       event.preventDefault();
@@ -288,6 +298,52 @@ mergeInto(LibraryManager.library, {
       document.addEventListener('contextmenu', CanvasInput.onContextMenu, true);
       document.addEventListener('pointermove', CanvasInput.keepPage, true);
       document.addEventListener('pointerup', CanvasInput.keepPage, true);
+    },
+  },
+
+  // ---- The arrows, on the keyboard or the key pad: the eye moved round the figure. ----
+  // Each step is a drag through the designer's own mouse and motion callbacks, from the
+  // picture's centre, so that the orbit, the yaw's wrap and the pitch's limit are the mouse's.
+  // The designer turns by the drag's share of the window times half a turn: a step of 1/36
+  // of the picture is 5 degrees, at any size.
+  $Orbit__deps: ['$GLUT', '$CanvasInput', '$Frames', '$Words'],
+  $Orbit: {
+    stepShare: 1 / 36,
+    byKey: {ArrowLeft: 'left', ArrowRight: 'right', ArrowUp: 'up', ArrowDown: 'down'},
+    // The drag that moves the eye each way: one to the right swings the eye to the left,
+    // one downwards raises it.
+    drags: {left: [1, 0], right: [-1, 0], up: [0, 1], down: [0, -1]},
+    carry: [0, 0],      // what rounding each way to whole pixels has left over, in pixels
+    carriedAt: [0, 0],  // the picture's size those are pixels of
+
+    // Whole pixels, with what rounding lost carried into the next step: n steps are n times
+    // 5 degrees, and a step back undoes a step exactly.
+    pixels: function(axis, direction, size) {
+      if (!direction) return 0;
+      if (Orbit.carriedAt[axis] != size) Orbit.carry[axis] = 0;
+      Orbit.carriedAt[axis] = size;
+      var exact = Orbit.carry[axis] + direction * size * Orbit.stepShare, whole = Math.round(exact);
+      Orbit.carry[axis] = exact - whole;
+      return whole;
+    },
+
+    // A drag under way owns the designer's last pointer position: a step would move it.
+    step: function(way) {
+      var drag = Orbit.drags[way], canvas = CanvasInput.canvas;
+      if (!drag || CanvasInput.buttonsDown) return;
+      var x = Math.floor(canvas.width / 2), y = Math.floor(canvas.height / 2);
+      var toX = x + Orbit.pixels(0, drag[0], canvas.width), toY = y + Orbit.pixels(1, drag[1], canvas.height);
+      if (GLUT.mouseFunc) {
+        {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(0 /* GLUT_LEFT_BUTTON */, 0 /* GLUT_DOWN */, x, y);
+      }
+      if (GLUT.motionFunc) {
+        {{{ makeDynCall('vii', 'GLUT.motionFunc') }}}(toX, toY);
+      }
+      if (GLUT.mouseFunc) {
+        {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(0 /* GLUT_LEFT_BUTTON */, 1 /* GLUT_UP */, toX, toY);
+      }
+      Words.heard();
+      Frames.check();
     },
   },
 
@@ -359,30 +415,37 @@ mergeInto(LibraryManager.library, {
   },
 
   // ---- The key pad: the designer's keys as buttons, for screens without a keyboard. ----
-  // A press sends the key through the keyboard's own path; held, it repeats as a held
-  // key does. The buttons never take the focus, which stays on the canvas.
-  $KeyPad__deps: ['$CanvasInput', '$PopupMenus'],
+  // A press sends the key through the keyboard's own path, or moves the eye as its arrow
+  // does; held, it repeats as a held key does. The buttons never take the focus, which
+  // stays on the canvas.
+  $KeyPad__deps: ['$CanvasInput', '$PopupMenus', '$Orbit'],
   $KeyPad: {
     repeatDelayMilliseconds: 500,
     repeatMilliseconds: 50,
     held: null,  // {button, timer}
 
+    // What one press of the button does: its key, or its arrow's step.
+    action: function(button) {
+      var way = button.dataset.orbit, code = way ? 0 : button.dataset.key.charCodeAt(0);
+      return way ? function() { Orbit.step(way); } : function() { CanvasInput.key(code); };
+    },
+
     // Each repeat waits for the next frame, by when a lift queued while the page was busy
     // has been handled: a short tap never repeats because the page was slow.
     press: function(button) {
       KeyPad.stop();
-      var code = button.dataset.key.charCodeAt(0);
+      var act = KeyPad.action(button);
       var held = KeyPad.held = {button: button, timer: 0};
       function repeatAfter(milliseconds) {
         held.timer = setTimeout(function() {
           requestAnimationFrame(function() {
             if (KeyPad.held !== held) return;
-            CanvasInput.key(code);
+            act();
             repeatAfter(KeyPad.repeatMilliseconds);
           });
         }, milliseconds);
       }
-      CanvasInput.key(code);
+      act();
       button.classList.add('held');
       repeatAfter(KeyPad.repeatDelayMilliseconds);
     },
@@ -396,7 +459,7 @@ mergeInto(LibraryManager.library, {
 
     listen: function(pad) {
       if (!pad) return;
-      pad.querySelectorAll('button[data-key]').forEach(function(button) {
+      pad.querySelectorAll('button[data-key], button[data-orbit]').forEach(function(button) {
         button.addEventListener('mousedown', function(event) { event.preventDefault(); });
         button.addEventListener('pointerdown', function(event) {
           // The press that closed an open menu does nothing more.
@@ -404,9 +467,9 @@ mergeInto(LibraryManager.library, {
           event.preventDefault();
           KeyPad.press(button);
         });
-        // Enter or Space on a focused button: one key.
+        // Enter or Space on a focused button: one press.
         button.addEventListener('click', function(event) {
-          if (event.detail == 0) CanvasInput.key(button.dataset.key.charCodeAt(0));
+          if (event.detail == 0) KeyPad.action(button)();
         });
         ['pointerup', 'pointercancel', 'pointerleave'].forEach(function(type) {
           button.addEventListener(type, KeyPad.stop);

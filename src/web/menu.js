@@ -4,7 +4,7 @@
 // it as any menu on the web: arrows, Home and End, Enter or Space, Escape.
 
 mergeInto(LibraryManager.library, {
-  $PopupMenus__deps: ['$Frames'],
+  $PopupMenus__deps: ['$Frames', '$Words'],
   $PopupMenus: {
     menus: [],         // by id - 1: {handler, entries: [{label, value, submenu}]}
     current: 0,        // the menu that entries are added to, 0 for none
@@ -21,6 +21,7 @@ mergeInto(LibraryManager.library, {
     choose: function(menu, value) {
       PopupMenus.close();
       {{{ makeDynCall('vi', 'menu.handler') }}}(value);
+      Words.heard();
       Frames.check();
     },
 
@@ -66,6 +67,11 @@ mergeInto(LibraryManager.library, {
       return list;
     },
 
+    // The menu belongs to the designer's part of the page, its main landmark.
+    container: function() {
+      return document.querySelector('main') || document.body;
+    },
+
     // Places a list at (x, y) in the page, moved inwards where it would cross an edge;
     // `leftX` is where it goes instead when it does not fit to the right.
     place: function(list, x, y, leftX) {
@@ -82,7 +88,7 @@ mergeInto(LibraryManager.library, {
       if (!menu || parentList.openItem === item) return;
       PopupMenus.closeSubmenu(parentList);
       var list = PopupMenus.build(menu, parentList);
-      document.body.appendChild(list);
+      PopupMenus.container().appendChild(list);
       var box = item.getBoundingClientRect();
       PopupMenus.place(list, box.right, box.top, box.left);
       item.classList.add('open');
@@ -108,7 +114,7 @@ mergeInto(LibraryManager.library, {
       var menu = PopupMenus.menu(id);
       if (!menu) return;
       var list = PopupMenus.build(menu);
-      document.body.appendChild(list);
+      PopupMenus.container().appendChild(list);
       PopupMenus.place(list, x, y);
       PopupMenus.open = list;
       PopupMenus.showExpanded(true);

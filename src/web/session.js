@@ -105,14 +105,15 @@ mergeInto(LibraryManager.library, {
   },
 
   // The toolkit's loop entry, under another name: the design is back before it asks for
-  // the first frame.
+  // the first frame, and before the page first says it in words.
   $toolkitMainLoop: LibraryManager.library.glutMainLoop,
   $toolkitMainLoop__deps: LibraryManager.library.glutMainLoop__deps,
 
-  glutMainLoop__deps: ['$Session', '$toolkitMainLoop'],
+  glutMainLoop__deps: ['$Session', '$toolkitMainLoop', '$Words'],
   glutMainLoop: function() {
     Session.restore();
     Session.listen();
+    Words.start();
     toolkitMainLoop();
   },
 });

@@ -1,8 +1,9 @@
 // The designer on a phone, from the keyboard alone, and on a dense desktop screen: the
-// picture sharp at the screen's density and equal to the native window of that size, and
-// every choice within reach of a finger or of the keys.
+// picture sharp at the screen's density and equal to the native window of that size, every
+// choice within reach of a finger or of the keys, and the picture said in words.
 import assert from 'node:assert/strict';
 import {after, before, describe, test} from 'node:test';
+import {AxePuppeteer} from '@axe-core/puppeteer';
 import {
   allowedMismatch, canvasPicture, desktop, keep, launchChromium, mismatchedPixels, nativePicture,
   openDesigner, serveSite, settled,
@@ -67,6 +68,29 @@ async function entryCentre(page, label) {
 }
 
 const openLists = page => page.evaluate(() => document.querySelectorAll('.popup-menu').length);
+
+// No rule of WCAG 2.2 AA, nor of the common practice, is broken on the page as it stands. The
+// rules run in the page itself: by default they end in a page of their own, whose focus would
+// close an open menu.
+async function assertAccessible(page, what) {
+  const tags = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'];
+  const {violations} = await new AxePuppeteer(page).withTags(tags).setLegacyMode(true).analyze();
+  assert.deepEqual(violations.map(rule => `${rule.id}: ${rule.nodes.map(node => node.target).join(', ')}`), [], what);
+}
+
+// The picture as the accessibility tree gives it to a screen reader.
+async function pictureNode(page) {
+  const find = node => node.role == 'application' ? node : (node.children || []).map(find).find(Boolean);
+  return find(await page.accessibility.snapshot());
+}
+
+// Waits until the status says these words; the same words said again differ from `before` (the
+// page marks a repeat with a trailing no-break space).
+const said = page => page.evaluate(() => document.getElementById('said').textContent);
+const saying = (page, words, before = null) => page.waitForFunction((words, before) => {
+  const text = document.getElementById('said').textContent;
+  return text.trim() == words && text != before;
+}, {timeout: 10000}, words, before);
 const focused = page => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
 
 describe('on a phone', () => {
@@ -86,9 +110,20 @@ describe('on a phone', () => {
     await assertMatchesNative(page, 'phone');
   });
 
-  test('six taps on W and six on S swing the arm and bring it back', async () => {
-    const press = async key => {
-      const box = await (await page.$(`#pad button[data-key="${key}"]`)).boundingBox();
+  test('no accessibility rule is broken, with the menu closed or open', async () => {
+    await assertAccessible(page, 'menu closed');
+    const box = await (await page.$('#menu-button')).boundingBox();
+    await tap(page, box.x + box.width / 2, box.y + box.height / 2);
+    assert.equal(await openLists(page), 1, 'the Menu button opened no menu');
+    await assertAccessible(page, 'menu open');
+    assert.equal(await openLists(page), 1, 'the rules closed the menu');
+    await page.keyboard.press('Escape');
+    assert.equal(await openLists(page), 0);
+  });
+
+  test('six taps on W and six on S swing the arm and bring it back; so do two on ← and two on →', async () => {
+    const press = async (key, attribute = 'key') => {
+      const box = await (await page.$(`#pad button[data-${attribute}="${key}"]`)).boundingBox();
       assert.ok(box.width >= 44 && box.height >= 44, `the ${key} button is ${box.width} by ${box.height}`);
       await tap(page, box.x + box.width / 2, box.y + box.height / 2);
     };
@@ -98,6 +133,10 @@ describe('on a phone', () => {
     const back = await canvasPicture(page), mismatched = mismatchedPixels(back, start);
     if (mismatched > allowedMismatch(start)) console.log(`kept ${keep(back, 'phone-back')}, ${keep(start, 'phone-start')}`);
     assert.ok(mismatched <= allowedMismatch(start), `the arm did not come back: ${mismatched} pixels differ`);
+    for (const way of ['left', 'left']) await press(way, 'orbit');
+    assert.ok(mismatchedPixels(await canvasPicture(page), start) > allowedMismatch(start), 'the view did not turn');
+    for (const way of ['right', 'right']) await press(way, 'orbit');
+    assert.ok(mismatchedPixels(await canvasPicture(page), start) <= allowedMismatch(start), 'the view did not come back');
   });
 
   test('a long press, then taps on Colors, Main Color and Blood Red, paint the armour red', async () => {
@@ -167,8 +206,15 @@ test('from the keyboard alone, the menu opens, walks, closes and chooses', async
 
   await keys('Tab');
   assert.equal(await focused(page), 'canvas', 'Tab does not reach the canvas');
+  const picture = await pictureNode(page);
+  assert.equal(picture.name, 'Korvath Designer: the figure');
+  assert.equal(picture.description, 'Seen from the front. Main Color: Ultramarines Blue; Trim Color: Sunburst Yellow; ' +
+    'Shoulder Color: Ultramarines Blue; Metal Color: Gunmetal; Weapon Color: Blood Red; Eye color: Blood Red. ' +
+    'Left weapon: Bolt pistol; Right weapon: Bolter. Keys pose: Upper arm, left side (x 0°, y 0°). Idle off.');
+  await assertAccessible(page, 'desktop, menu closed');
   await shiftF10();
   assert.equal(await focused(page), 'Pieces');
+  await assertAccessible(page, 'desktop, menu open');
   assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.popup-menu, .popup-menu li')]
     .map(node => node.getAttribute('role')).filter(role => role != 'menu' && role != 'menuitem')), []);
   await keys('ArrowUp');
@@ -194,6 +240,68 @@ test('from the keyboard alone, the menu opens, walks, closes and chooses', async
   assert.equal(await openLists(page), 0);
   assert.equal(await focused(page), 'canvas');
   assert.ok(isRed(colourAt(await canvasPicture(page), ...chest)), 'the chest is not red');
+  await saying(page, 'Main Color: Blood Red');
+  assert.match((await pictureNode(page)).description, /Main Color: Blood Red;/);
+  await keys('w', 'w');
+  await saying(page, 'Upper arm, left side: x −10°');
+  assert.match((await pictureNode(page)).description, /Keys pose: Upper arm, left side \(x −10°, y 0°\)/);
+  assert.deepEqual(page.errors, []);
+  await browser.close();
+});
+
+test('the arrows turn the view as a drag would, within its limits, and say where the eye is', async () => {
+  const browser = await launchChromium();
+  const page = await openDesigner(browser, served.url);
+  await page.focus('#canvas');
+  await page.evaluate(() => {
+    window.arrowsScroll = false;
+    addEventListener('keydown', event => { if (event.key.startsWith('Arrow') && !event.defaultPrevented) arrowsScroll = true; });
+  });
+  const start = await canvasPicture(page), box = await canvasBox(page);
+  const same = async (picture, what) => {
+    const now = await canvasPicture(page);
+    assert.ok(mismatchedPixels(now, picture) <= allowedMismatch(picture), what);
+    return now;
+  };
+  const hold = async (key, repeats) => {
+    for (let i = 0; i < repeats; ++i) await page.keyboard.down(key);
+    await page.keyboard.up(key);
+  };
+
+  // During a drag an arrow moves nothing: the drag goes on from where its pointer is.
+  await page.mouse.move(box.x + 100, box.y + 100);
+  await page.mouse.down();
+  await page.keyboard.press('ArrowLeft');
+  await page.mouse.up();
+  await same(start, 'an arrow during a drag turned the view');
+
+  // A burst of arrows is said once, as it ends: a quarter turn shows the figure's left side.
+  for (let i = 0; i < 18; ++i) await page.keyboard.press('ArrowRight');
+  await saying(page, 'Seen from the left');
+  // Held long, up stops at the pitch's limit; 72 more steps are a whole turn, and the yaw wraps.
+  await hold('ArrowUp', 100);
+  await saying(page, 'Seen from the left, from above');
+  const above = await canvasPicture(page), before = await said(page);
+  await hold('ArrowUp', 10);
+  await same(above, 'the eye rose beyond the limit');
+  await hold('ArrowRight', 72);
+  await same(above, 'a whole turn did not bring the view back');
+  await saying(page, 'Seen from the left, from above', before);
+  assert.match((await pictureNode(page)).description, /^Seen from the left, from above\. Main Color/);
+  assert.equal(await page.evaluate(() => arrowsScroll), false, 'an arrow was left to scroll the page');
+
+  // The idle sway's own motion is never said.
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('F10');
+  await page.keyboard.up('Shift');
+  await page.keyboard.press('End');
+  await page.keyboard.press('Enter');
+  await saying(page, 'Idle on');
+  const deadline = Date.now() + 10000;
+  while (!page.lines.includes('Starting to move') && Date.now() < deadline) await nextFrames(page);
+  assert.ok(page.lines.includes('Starting to move'), 'the figure never swayed');
+  await new Promise(resolve => setTimeout(resolve, 1500));
+  assert.equal(await said(page), 'Idle on');
   assert.deepEqual(page.errors, []);
   await browser.close();
 });

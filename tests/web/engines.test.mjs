@@ -12,6 +12,8 @@ import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, sta
 
 const bloodRed = 'Colors/Main Color/Blood Red';
 const emeraldGreen = 'Colors/Main Color/Emerald Green';
+// Two ← and an ↑ in the 700-pixel picture: drags of 1/36 of it, whole pixels with the rest carried.
+const arrowDrags = ['drag:19,0', 'drag:20,0', 'drag:0,19'];
 const holdMilliseconds = 800;  // longer than the page's half-second hold
 const buttonNames = ['left', 'middle', 'right'];
 const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
@@ -26,7 +28,8 @@ console.error = (...parts) => { pageErrors.push(parts.join(' ')); consoleError(.
 let served, natives;
 before(async () => {
   served = await serveSite(undefined, {firstScript: errorWatch});
-  natives = {start: nativePicture([]), red: nativePicture([bloodRed]), green: nativePicture([bloodRed, emeraldGreen])};
+  natives = {start: nativePicture([]), red: nativePicture([bloodRed]), green: nativePicture([bloodRed, emeraldGreen]),
+    arrows: nativePicture([bloodRed, emeraldGreen, ...arrowDrags])};
 });
 after(() => served?.server.close());
 
@@ -222,8 +225,8 @@ async function assertMatches(engine, native, name, what) {
 
 const differs = (a, b) => mismatchedPixels(a, b) > allowedMismatch(a);
 
-// The first frame, a menu choice with the mouse, keys, the keyboard's menu, a drag after the
-// right button's menu, touch where the driver has it, and a lost context.
+// The first frame, a menu choice with the mouse, keys, the keyboard's menu, the arrows, a drag
+// after the right button's menu, touch where the driver has it, and a lost context.
 async function walkDesigner(engine, name) {
   await engine.open(served.url);
   await until(engine, designerRuns, 'the designer');
@@ -261,6 +264,13 @@ async function walkDesigner(engine, name) {
 
   await engine.press('Shift+F10', 'ArrowDown', 'Enter', 'Enter', 'ArrowUp', 'ArrowUp', 'Enter');
   const green = await assertMatches(engine, natives.green, name, 'Emerald Green from the keyboard');
+
+  // The arrows are drags through the designer's own callbacks: the native frame after the same
+  // drags, and the view back where it was after the opposite arrows.
+  await engine.press('ArrowLeft', 'ArrowLeft', 'ArrowUp');
+  await assertMatches(engine, natives.arrows, name, 'after two left arrows and one up');
+  await engine.press('ArrowDown', 'ArrowRight', 'ArrowRight');
+  await assertMatches(engine, natives.green, name, 'the arrows undone');
 
   // The right button's menu, opened and closed; then a left drag orbits, and ends with its release.
   await engine.mouse([{move: [box.x + 200, box.y + 200]}, {down: 2}, {up: 2}]);

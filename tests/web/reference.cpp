@@ -1,12 +1,13 @@
 // The native designer as the web tests' reference: the real start-up in a real freeglut
 // window on Mesa, its menu tree as the toolkit holds it, and the picture a frame presents
-// after choices made through the menus' own handlers.
+// after choices made through the menus' own handlers and drags through the camera's.
 //
 //   web_reference menu                          the attached menu tree, as JSON
 //   web_reference frame OUT.ppm [--size N] [CHOICE ...]
 //                                               one frame after the choices, as a binary PPM, in a
 //                                               window resized to N by N (700 by default); a choice
-//                                               is a menu path, "Colors/Main Color/Blood Red"
+//                                               is a menu path, "Colors/Main Color/Blood Red", or a
+//                                               drag by (DX, DY) pixels, "drag:19,0"
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "interact/interact.h"
 #include "render/frame.h"
 #include "support/menu_recorder.h"
 #include "state/state.h"
@@ -86,6 +88,25 @@ bool choose(const std::string& path)
     return false;
 }
 
+// A press at the window's centre, one motion by (dx, dy) and a release, as the mouse makes them.
+bool drag(const std::string& choice)
+{
+    int dx = 0;
+    int dy = 0;
+    if (std::sscanf(choice.c_str(), "drag:%d,%d", &dx, &dy) != 2) return false;
+    const int x = windowWidth / 2;
+    const int y = windowHeight / 2;
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
+    motion(x + dx, y + dy);
+    mouse(GLUT_LEFT_BUTTON, GLUT_UP, x + dx, y + dy);
+    return true;
+}
+
+bool apply(const std::string& choice)
+{
+    return choice.rfind("drag:", 0) == 0 ? drag(choice) : choose(choice);
+}
+
 bool writePpm(const char* path, const Image& image)
 {
     std::FILE* file = std::fopen(path, "wb");
@@ -110,8 +131,8 @@ int frame(int count, char** choices, const char* out, int size)
         return 1;
     }
     for (int i = 0; i < count; ++i) {
-        if (!choose(choices[i])) {
-            std::fprintf(stderr, "web_reference: no menu entry %s\n", choices[i]);
+        if (!apply(choices[i])) {
+            std::fprintf(stderr, "web_reference: no menu entry or drag %s\n", choices[i]);
             return 2;
         }
     }
@@ -150,6 +171,6 @@ int main(int argc, char** argv)
         }
         if (size > 0) return frame(argc - first, argv + first, argv[2], size);
     }
-    std::fprintf(stderr, "usage: web_reference menu | web_reference frame OUT.ppm [--size N] [MENU/PATH ...]\n");
+    std::fprintf(stderr, "usage: web_reference menu | web_reference frame OUT.ppm [--size N] [MENU/PATH | drag:DX,DY ...]\n");
     return 2;
 }

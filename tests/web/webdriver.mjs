@@ -100,5 +100,6 @@ export const up = (button = 0) => ({type: 'pointerUp', button});
 export const keyDown = value => ({type: 'keyDown', value});
 export const keyUp = value => ({type: 'keyUp', value});
 export const keys = {
-  shift: '\uE008', escape: '\uE00C', enter: '\uE007', end: '\uE010', up: '\uE013', down: '\uE015', f10: '\uE03A',
+  shift: '\uE008', escape: '\uE00C', enter: '\uE007', end: '\uE010', left: '\uE012', up: '\uE013',
+  right: '\uE014', down: '\uE015', f10: '\uE03A',
 };

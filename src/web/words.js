@@ -1,0 +1,241 @@
+// The picture in words, for those who cannot see it: the canvas's description says what it
+// shows, and a polite live region says each change the person makes once it has settled.
+// Every name is a label of the designer's own menus, found by the handler that makes the
+// choice and the value chosen (design.cpp's designWords() tells which); only the view, the
+// joints' axes, the colour channels and idle on or off are the layer's own words.
+
+mergeInto(LibraryManager.library, {
+  $Words__deps: ['$PopupMenus', 'designValues', 'designWords'],
+  $Words: {
+    settleMilliseconds: 500,  // a held key or a drag is said once it stops this long
+    steepPitch: 0.5,          // radians: beyond this the eye looks from above or below
+    frontYaw: 1.5705,         // the eye on the +z axis, before the figure
+    quarterTurn: Math.PI / 2,
+    sides: ['front', 'right', 'back', 'left'],  // by quarter turns of the yaw from the front
+    axes: ['x', 'y', 'z'],
+    channels: ['red', 'green', 'blue'],
+    // design.cpp's designWords(), in its order.
+    head: ['values', 'userPaint', 'idle', 'mix', 'shine', 'yaw', 'pitch', 'angles', 'angleCount', 'piece', 'side',
+      'choiceCount', 'paintChoices'],
+    // The angles of a piece are its right side's x, y and z, then its left side's.
+    anglesPerSide: 3,
+    anglesPerPiece: 6,
+
+    layout: null,   // designWords(), by the names of `head`, and its choices
+    seen: null,     // the walk after the last delivery
+    pending: {},    // what is to be said, by topic, each as a function of the state then
+    timer: 0,
+    description: null,
+    region: null,
+
+    // Reads the layout once the menus exist, and says the design as it starts.
+    start: function() {
+      var at = _designWords() >> 2, layout = {choices: []};
+      Words.head.forEach(function(name, i) { layout[name] = HEAP32[at + i]; });
+      for (var i = 0, pair = at + Words.head.length; i < layout.choiceCount; ++i, pair += 2) {
+        layout.choices.push({handler: HEAP32[pair], at: HEAP32[pair + 1]});
+      }
+      Words.layout = layout;
+      Words.description = document.getElementById('picture-words');
+      Words.region = document.getElementById('said');
+      Words.seen = Words.values();
+      Words.describe(Words.seen);
+    },
+
+    values: function() {
+      var at = _designValues() >> 3;
+      return Array.prototype.slice.call(HEAPF64.subarray(at, at + Words.layout.values));
+    },
+
+    menuOf: function(handler) {
+      var menus = PopupMenus.menus;
+      for (var i = 0; i < menus.length; ++i) {
+        if (menus[i].handler == handler) return i + 1;
+      }
+      return 0;
+    },
+
+    // The label of the entry of the handler's menu that passes this value, or ''.
+    label: function(handler, value) {
+      var menu = PopupMenus.menu(Words.menuOf(handler)), entries = menu ? menu.entries : [];
+      for (var i = 0; i < entries.length; ++i) {
+        if (!entries[i].submenu && entries[i].value === value) return entries[i].label;
+      }
+      return '';
+    },
+
+    // The label of the entry that opens the handler's menu: "Main Color", "Left weapon".
+    menuName: function(handler) {
+      var id = Words.menuOf(handler), menus = PopupMenus.menus;
+      for (var i = 0; i < menus.length; ++i) {
+        for (var j = 0; j < menus[i].entries.length; ++j) {
+          if (id && menus[i].entries[j].submenu === id) return menus[i].entries[j].label;
+        }
+      }
+      return '';
+    },
+
+    choiceOf: function(at) {
+      return Words.layout.choices.filter(function(choice) { return choice.at == at; })[0];
+    },
+
+    // A number as a person reads it: at most two decimals, a real minus sign.
+    number: function(value) {
+      if (!isFinite(value)) return 'unknown';
+      return String(Math.round(value * 100) / 100).replace('-', '\u2212');
+    },
+
+    userPaintName: function() {
+      return Words.label(Words.layout.choices[0].handler, Words.layout.userPaint);
+    },
+
+    mix: function(values) {
+      var layout = Words.layout, parts = Words.channels.map(function(channel, i) {
+        return channel + ' ' + Words.number(values[layout.mix + i]);
+      });
+      return parts.concat('shininess ' + Words.number(values[layout.shine])).join(', ');
+    },
+
+    // "Main Color: Blood Red"; the user-defined paint with its colour and shininess.
+    choiceWords: function(choice, values, index) {
+      var name = Words.menuName(choice.handler), chosen = Words.label(choice.handler, values[choice.at]);
+      if (!chosen) return '';
+      var words = name ? name + ': ' + chosen : chosen;
+      if (index < Words.layout.paintChoices && values[choice.at] === Words.layout.userPaint) {
+        words += ' (' + Words.mix(values) + ')';
+      }
+      return words;
+    },
+
+    // The piece the keys pose, and its side: "Upper arm, left side".
+    jointName: function(piece, side) {
+      var layout = Words.layout;
+      var pieceName = Words.label(Words.choiceOf(layout.piece).handler, piece);
+      var sideName = Words.label(Words.choiceOf(layout.side).handler, side);
+      return pieceName && sideName ? pieceName + ', ' + sideName.toLowerCase() : '';
+    },
+
+    // A joint's angle about one axis: "x −5°".
+    angle: function(values, piece, side, axis) {
+      var at = Words.layout.angles + piece * Words.anglesPerPiece + side * Words.anglesPerSide + axis;
+      return Words.axes[axis] + ' ' + Words.number(Math.round(values[at])) + '\u00b0';
+    },
+
+    // The joint the keys pose, with the two angles they turn.
+    posed: function(values) {
+      var piece = values[Words.layout.piece], side = values[Words.layout.side], name = Words.jointName(piece, side);
+      if (!name) return '';
+      return 'Keys pose: ' + name + ' (' + Words.angle(values, piece, side, 0) + ', ' +
+        Words.angle(values, piece, side, 1) + ')';
+    },
+
+    idle: function(values) {
+      return values[Words.layout.idle] ? 'Idle on' : 'Idle off';
+    },
+
+    // The side of the figure the eye is on, and whether it looks from above or below.
+    view: function(values) {
+      var yaw = values[Words.layout.yaw], pitch = values[Words.layout.pitch];
+      if (!isFinite(yaw) || !isFinite(pitch)) return '';
+      var quarters = Math.round((yaw - Words.frontYaw) / Words.quarterTurn);
+      var words = 'Seen from the ' + Words.sides[((quarters % 4) + 4) % 4];
+      if (pitch > Words.steepPitch) words += ', from above';
+      if (pitch < -Words.steepPitch) words += ', from below';
+      return words;
+    },
+
+    // The whole design, for the canvas's description.
+    describe: function(values) {
+      var layout = Words.layout, paints = [], others = [];
+      layout.choices.forEach(function(choice, index) {
+        if (choice.at == layout.piece || choice.at == layout.side) return;
+        (index < layout.paintChoices ? paints : others).push(Words.choiceWords(choice, values, index));
+      });
+      var sentences = [Words.view(values), paints.join('; '), others.join('; '), Words.posed(values),
+        Words.idle(values)];
+      var text = sentences.filter(function(sentence) { return sentence; }).join('. ') + '.';
+      if (Words.description && Words.description.textContent != text) Words.description.textContent = text;
+    },
+
+    // Each value the person changed, as the topic it is said under and how to say it.
+    topics: function(before, after) {
+      var layout = Words.layout, topics = {};
+      function changed(at) { return !Object.is(before[at], after[at]); }
+      layout.choices.forEach(function(choice, index) {
+        if (!changed(choice.at)) return;
+        var posing = choice.at == layout.piece || choice.at == layout.side;
+        topics[posing ? 'posed' : 'choice ' + index] = posing ? Words.posed : function(values) {
+          return Words.choiceWords(choice, values, index);
+        };
+      });
+      if (changed(layout.idle)) topics.idle = Words.idle;
+      if (changed(layout.yaw) || changed(layout.pitch)) topics.view = Words.view;
+      Words.channels.forEach(function(channel, i) {
+        if (changed(layout.mix + i)) topics[channel] = Words.mixWords(channel, layout.mix + i);
+      });
+      if (changed(layout.shine)) topics.shine = Words.mixWords('shininess', layout.shine);
+      for (var at = layout.angles; at < layout.angles + layout.angleCount; ++at) {
+        if (changed(at)) topics['angle ' + at] = Words.angleWords(at - layout.angles);
+      }
+      return topics;
+    },
+
+    // "User defined: red 0.05".
+    mixWords: function(name, at) {
+      return function(values) {
+        return Words.userPaintName() + ': ' + name + ' ' + Words.number(values[at]);
+      };
+    },
+
+    // "Upper arm, left side: x −5°".
+    angleWords: function(index) {
+      var piece = Math.floor(index / Words.anglesPerPiece);
+      var side = Math.floor((index % Words.anglesPerPiece) / Words.anglesPerSide), axis = index % Words.anglesPerSide;
+      return function(values) {
+        var name = Words.jointName(piece, side);
+        return name ? name + ': ' + Words.angle(values, piece, side, axis) : '';
+      };
+    },
+
+    // After each event the person made: what changed joins what is to be said, which waits
+    // until nothing more changes. A burst keeps no backlog: each topic is said once, as the
+    // state is when it is said.
+    heard: function() {
+      if (!Words.layout) return;
+      var now = Words.values(), topics = Words.topics(Words.seen, now), any = false;
+      Words.seen = now;
+      for (var topic in topics) {
+        Words.pending[topic] = topics[topic];
+        any = true;
+      }
+      if (!any) return;
+      Words.describe(now);
+      clearTimeout(Words.timer);
+      Words.timer = setTimeout(Words.say, Words.settleMilliseconds);
+    },
+
+    // The idle sway moves the joints by itself: its ticks are taken in without a word, and
+    // only the description follows the posed joint.
+    absorb: function() {
+      if (!Words.layout) return;
+      var now = Words.values();
+      if (now.every(function(value, at) { return Object.is(value, Words.seen[at]); })) return;
+      Words.seen = now;
+      Words.describe(now);
+    },
+
+    say: function() {
+      var values = Words.values(), said = [];
+      for (var topic in Words.pending) {
+        var words = Words.pending[topic](values);
+        if (words) said.push(words);
+      }
+      Words.pending = {};
+      var text = said.join('. ');
+      if (!text || !Words.region) return;
+      // The same words again are a change too: a reader hears only a changed text.
+      if (text == Words.region.textContent) text += '\u00a0';
+      Words.region.textContent = text;
+    },
+  },
+});
