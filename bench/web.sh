@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the native benchmarks and the web build, then measures in one run the native
 # designer frame under Xvfb and the web build's frame in headless Chromium, and prints
-# their ratio, the page's frame rate, the site's size and where the web frame's time goes;
+# their ratio, the site's size and where the web frame's time goes;
 # what the page costs left alone and with idle on (bench/still.mjs), and its mobile audit
 # (bench/audit.mjs). With KORVATH_BEFORE_SITE set to another build's site, the last two
 # measure that site too, as before beside after.
