@@ -298,7 +298,7 @@ test('the arrows turn the view as a drag would, within its limits, and say where
   await page.keyboard.press('Enter');
   await saying(page, 'Idle on');
   const deadline = Date.now() + 10000;
-  while (!page.lines.includes('Starting to move') && Date.now() < deadline) await nextFrames(page);
+  while (!page.lines.includes('Starting to move') && Date.now() < deadline) await settled(page);
   assert.ok(page.lines.includes('Starting to move'), 'the figure never swayed');
   await new Promise(resolve => setTimeout(resolve, 1500));
   assert.equal(await said(page), 'Idle on');
