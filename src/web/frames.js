@@ -18,9 +18,12 @@ mergeInto(LibraryManager.library, {
     forced: false,     // the next frame is drawn whatever the state
     drawn: 0,          // frames drawn since the page loaded
 
-    // After anything the designer heard: a frame, if the picture can differ.
+    // After anything the designer heard: a frame, if the picture can differ. Returns
+    // whether it can.
     check: function() {
-      if (!Frames.drawing && (Frames.forced || _designDiffersFromDrawn())) Frames.request();
+      var differs = !Frames.drawing && (Frames.forced || !!_designDiffersFromDrawn());
+      if (differs) Frames.request();
+      return differs;
     },
 
     // A frame whatever the state: the browser may have dropped what the canvas showed.
@@ -71,12 +74,12 @@ mergeInto(LibraryManager.library, {
 
   // The designer's 20 ms timer ticks on, as designed; each tick is followed by a check.
   // What a tick changes is the sway's, not the person's: the page's words take it in unsaid.
+  // A tick that changed nothing costs no more than the comparison.
   glutTimerFunc__deps: ['$Frames', '$safeSetTimeout', '$Words'],
   glutTimerFunc: function(milliseconds, func, value) {
     safeSetTimeout(function() {
       {{{ makeDynCall('vi', 'func') }}}(value);
-      Words.absorb();
-      Frames.check();
+      if (Frames.check()) Words.absorb();
     }, milliseconds);
   },
 });
