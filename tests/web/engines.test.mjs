@@ -240,11 +240,17 @@ async function walkDesigner(engine, name) {
     await engine.mouse([{move: centre}, {down: 0}, {up: 0}]);
     await engine.press(...'xyz');
   });
-  await assertDrawn(engine, 'a new size', () => engine.resize(640, 480));
+  // A window's new size reaches the page when the browser lays it out again: counted from there.
+  const resized = (width, height) => async () => {
+    const before = await engine.evaluate(() => document.getElementById('canvas').width);
+    await engine.resize(width, height);
+    await until(engine, before => document.getElementById('canvas').width != before, 'the new size', before);
+  };
+  await assertDrawn(engine, 'a new size', resized(640, 480));
   const size = await engine.evaluate(() => document.getElementById('canvas').width);
   assert.ok(size < desktop.height - 100, `the picture is still ${size} pixels wide`);
   await assertMatches(engine, nativePicture([], size), name, 'a new size');
-  await assertDrawn(engine, 'the old size', () => engine.resize(desktop.width, desktop.height));
+  await assertDrawn(engine, 'the old size', resized(desktop.width, desktop.height));
   await assertMatches(engine, natives.start, name, 'the old size');
   // The browser's own menu, which would cover the designer's and take the pointer, opens on
   // a context-menu event that no one prevented.
