@@ -37,7 +37,7 @@ async function firstFrame(browser, url, copy) {
     const request = window.requestAnimationFrame;
     window.requestAnimationFrame = callback => request.call(window, time => {
       callback(time);
-      if (window.firstFrameAt === undefined && window.Module?.calledRun) window.firstFrameAt = performance.now();
+      if (window.firstFrameAt === undefined && window.Frames?.drawn > 0) window.firstFrameAt = performance.now();
     });
   }, copyKey, copy);
   await page.goto(url);

@@ -17,7 +17,8 @@ const session = siteAndBrowser();
 
 // Runs in the page before its own scripts. The drawing buffer is kept after each frame, so
 // that the last frame can be read at any moment; the first frame the designer draws is kept
-// with the state it shows, and so are the last frame and the state when the page goes hidden.
+// with the state it shows (read once it is drawn: an animation frame may run other callbacks
+// before the designer's), and so are the last frame and the state when the page goes hidden.
 function recordFrames() {
   const getContext = HTMLCanvasElement.prototype.getContext;
   HTMLCanvasElement.prototype.getContext = function(type, attributes) {
@@ -28,7 +29,7 @@ function recordFrames() {
   const request = window.requestAnimationFrame;
   window.requestAnimationFrame = callback => request.call(window, time => {
     callback(time);
-    if (!window.firstFrame && window.Module?.calledRun) window.firstFrame = {picture: picture(), state: state()};
+    if (!window.firstFrame && window.Frames?.drawn > 0) window.firstFrame = {picture: picture(), state: state()};
   });
   document.addEventListener('visibilitychange', () => {
     if (document.visibilityState == 'hidden') window.atHide = {picture: picture(), state: state()};
