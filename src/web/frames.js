@@ -11,7 +11,7 @@
 // the same display callback, as on the desktop.
 
 mergeInto(LibraryManager.library, {
-  $Frames__deps: ['$Browser', '$GLUT', 'designDiffersFromDrawn', 'designDrawn'],
+  $Frames__deps: ['$Browser', '$GLUT', '$Words', 'designDiffersFromDrawn', 'designDrawn'],
   $Frames: {
     requested: false,  // a frame is asked of the browser and has not come yet
     drawing: false,    // the display callback is running
@@ -24,6 +24,13 @@ mergeInto(LibraryManager.library, {
       var differs = !Frames.drawing && (Frames.forced || !!_designDiffersFromDrawn());
       if (differs) Frames.request();
       return differs;
+    },
+
+    // After each event of the person's the layer delivered: what it changed is said (words.js),
+    // and a frame asked for if the picture can differ.
+    afterInput: function() {
+      Words.heard();
+      Frames.check();
     },
 
     // A frame whatever the state: the browser may have dropped what the canvas showed.

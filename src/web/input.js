@@ -68,7 +68,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // ---- Pointer and keys on the canvas. ----
-  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput', '$Frames', '$Words', '$Orbit'],
+  $CanvasInput__deps: ['$GLUT', '$PopupMenus', '$TouchInput', '$Frames', '$Orbit'],
   $CanvasInput: {
     canvas: null,
     buttonsDown: 0,  // the toolkit buttons pressed on the canvas and not yet released
@@ -89,8 +89,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.mouseFunc) {
         {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, CanvasInput.lastX, CanvasInput.lastY);
       }
-      Words.heard();
-      Frames.check();
+      Frames.afterInput();
     },
 
     press: function(button, pointerId, clientX, clientY) {
@@ -105,8 +104,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.motionFunc) {
         {{{ makeDynCall('vii', 'GLUT.motionFunc') }}}(CanvasInput.lastX, CanvasInput.lastY);
       }
-      Words.heard();
-      Frames.check();
+      Frames.afterInput();
     },
 
     release: function(button) {
@@ -134,8 +132,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.keyboardFunc) {
         {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, CanvasInput.lastX, CanvasInput.lastY);
       }
-      Words.heard();
-      Frames.check();
+      Frames.afterInput();
     },
 
     // The toolkit's buttons in a pointer event's `buttons`: left, middle and right.
@@ -306,7 +303,7 @@ mergeInto(LibraryManager.library, {
   // picture's centre, so that the orbit, the yaw's wrap and the pitch's limit are the mouse's.
   // The designer turns by the drag's share of the window times half a turn: a step of 1/36
   // of the picture is 5 degrees, at any size.
-  $Orbit__deps: ['$GLUT', '$CanvasInput', '$Frames', '$Words'],
+  $Orbit__deps: ['$GLUT', '$CanvasInput', '$Frames'],
   $Orbit: {
     stepShare: 1 / 36,
     byKey: {ArrowLeft: 'left', ArrowRight: 'right', ArrowUp: 'up', ArrowDown: 'down'},
@@ -342,8 +339,7 @@ mergeInto(LibraryManager.library, {
       if (GLUT.mouseFunc) {
         {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(0 /* GLUT_LEFT_BUTTON */, 1 /* GLUT_UP */, toX, toY);
       }
-      Words.heard();
-      Frames.check();
+      Frames.afterInput();
     },
   },
 

@@ -4,7 +4,7 @@
 // it as any menu on the web: arrows, Home and End, Enter or Space, Escape.
 
 mergeInto(LibraryManager.library, {
-  $PopupMenus__deps: ['$Frames', '$Words'],
+  $PopupMenus__deps: ['$Frames'],
   $PopupMenus: {
     menus: [],         // by id - 1: {handler, entries: [{label, value, submenu}]}
     current: 0,        // the menu that entries are added to, 0 for none
@@ -21,8 +21,7 @@ mergeInto(LibraryManager.library, {
     choose: function(menu, value) {
       PopupMenus.close();
       {{{ makeDynCall('vi', 'menu.handler') }}}(value);
-      Words.heard();
-      Frames.check();
+      Frames.afterInput();
     },
 
     // One level of the menu as a list; its submenus are built as they are opened.
