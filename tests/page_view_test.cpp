@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "state/state.h"
-#include "web/design.h"
+#include "web/design/design.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 
 #include "state/state.h"
 #include "support/harness.h"
-#include "web/batch.h"
-#include "web/shapes.h"
+#include "web/gl/batch.h"
+#include "web/glu/shapes.h"
 
 namespace {
 

@@ -14,7 +14,7 @@ import {
 } from './browser.mjs';
 
 const allowedMismatch = Math.floor(canvasSize * canvasSize * 0.002);
-const nameCache = fileURLToPath(new URL('../../src/web/name-cache.cmake', import.meta.url));
+const nameCache = fileURLToPath(new URL('../../src/web/page/name-cache.cmake', import.meta.url));
 const rebuiltHintColour = 'rgb(1, 2, 3)';
 
 const cacheNames = page => page.evaluate(() => caches.keys());

@@ -1,7 +1,7 @@
 // The designer's state, read and written for the page: every value the person can change, in
 // one fixed order. Keeping the design for the tab, deciding whether a frame is needed and
 // saying the picture in words all go through this one walk.
-#include "web/design.h"
+#include "web/design/design.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +14,7 @@
 #include "interact/interact.h"
 #include "render/paint.h"
 #include "state/state.h"
-#include "web/exported.h"
+#include "web/include/exported.h"
 
 namespace {
 

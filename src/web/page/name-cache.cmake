@@ -1,8 +1,8 @@
-# Writes the site's service worker from page/service-worker.js.in: the list of the site's
+# Writes the site's service worker from service-worker.js.in: the list of the site's
 # files, and a cache name made from their names and content. Any file that differs gives
 # another name, so every build's worker differs from the one before. Runs once the rest of
 # the site is in place, on any site folder:
-#   cmake -DSITE=<site folder> -P src/web/name-cache.cmake
+#   cmake -DSITE=<site folder> -P src/web/page/name-cache.cmake
 set(worker service-worker.js)
 if(NOT IS_DIRECTORY "${SITE}")
   message(FATAL_ERROR "name-cache: no site folder '${SITE}'; give it with -DSITE=<folder>")
@@ -22,7 +22,7 @@ string(SHA256 BUILD "${digests}")
 list(TRANSFORM files PREPEND "'")
 list(TRANSFORM files APPEND "'")
 list(JOIN files ", " SITE_FILES)
-file(READ "${CMAKE_CURRENT_LIST_DIR}/page/${worker}.in" template)
+file(READ "${CMAKE_CURRENT_LIST_DIR}/${worker}.in" template)
 string(CONFIGURE "${template}" content @ONLY)
 # Written every time, so that the build sees it newer than what it was made from.
 file(WRITE "${SITE}/${worker}" "${content}")

@@ -2,13 +2,13 @@
 // draws each batch in one call under an identity modelview. The GL lights every point as the
 // shape's own draw would have: the light is already in eye space, and every batch is drawn with
 // its own material and the projection its shapes were drawn with.
-#include "web/batch.h"
+#include "web/gl/batch.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "web/exported.h"
+#include "web/include/exported.h"
 
 namespace {
 

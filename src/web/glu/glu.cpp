@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "web/shapes.h"
+#include "web/glu/shapes.h"
 
 // The designer draws its quadrics filled with smooth normals and nothing else, so only
 // that style is drawn; the settings are kept as a caller made them.

@@ -3,7 +3,7 @@
 // Every value that the person can change is kept, and the count of numbers the idle sway
 // has drawn from the C library's generator, which a restore draws again so that the
 // random sequence goes on from where it was.
-#include "web/session.h"
+#include "web/design/session.h"
 
 #include <emscripten/emscripten.h>
 
@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "web/design.h"
+#include "web/design/design.h"
 
 // Every draw of the generator passes here: the web build links rand to this (--wrap=rand).
 extern "C" int __real_rand();

@@ -4,7 +4,7 @@
 // the place of the emulation's own.
 #include <GL/gl.h>
 
-#include "web/batch.h"
+#include "web/gl/batch.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The toolkit's solids, which the browser's toolkit lacks.
 #include <GL/glut.h>
 
-#include "web/shapes.h"
+#include "web/glu/shapes.h"
 
 void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks)
 {

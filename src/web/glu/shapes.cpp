@@ -1,13 +1,13 @@
 // Every point carries its own normal, and each shape is one set of indexed triangles, handed
 // to the frame's batches.
-#include "web/shapes.h"
+#include "web/glu/shapes.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "web/batch.h"
+#include "web/gl/batch.h"
 
 namespace {
 
