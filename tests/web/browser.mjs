@@ -27,10 +27,13 @@ const contentTypes = {
 
 // Serves a folder's files (the site's unless another is given), and nothing outside it, on a
 // free port of the loopback address. With `firstScript`, the page runs that script (served as
-// first-script.js, beside it) before its own: for drivers that report no page errors.
+// first-script.js, beside it) before its own: for drivers that report no page errors. Each
+// response is counted, with what the browser said it was for, in `responses`.
 export async function serveSite(root = site, {firstScript} = {}) {
+  const responses = [];
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
+    responses.push({path, destination: request.headers['sec-fetch-dest']});
     const file = join(root, path.endsWith('/') ? join(path, 'index.html') : path);
     try {
       let body = firstScript && path == '/first-script.js' ? firstScript : readFileSync(file);
@@ -45,7 +48,7 @@ export async function serveSite(root = site, {firstScript} = {}) {
     }
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-  return {server, url: `http://127.0.0.1:${server.address().port}/`};
+  return {server, responses, url: `http://127.0.0.1:${server.address().port}/`};
 }
 
 // For the tests of one file: the built site served and one browser, both there before the
