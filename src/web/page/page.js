@@ -147,6 +147,7 @@ function afterPaint(next) {
 
 var PageStart = {
   stopped: false,  // a notice stands in the picture's place: nothing more starts
+  keeping: false,  // the service worker is asked for
 
   // A file that does not come, or a runtime that stops before the designer has started: the
   // notice, once, and nothing more is tried.
