@@ -199,28 +199,12 @@ var PageStart = {
   // The one task the page cannot split: the browser making its context.
   makeContext: function () {
     if (PageStart.stopped) return;
-    var gl = makeDesignerContext(Module.canvas);
-    if (!gl) {
+    if (!makeDesignerContext(Module.canvas)) {
       PageStart.cannot('webgl');
       return;
     }
-    setTimeout(function () { PageStart.takeExtensions(gl); }, 0);
+    setTimeout(PageStart.run, 0);
   },
-
-  // The GL emulation turns on every extension the context offers (but those that lose it or
-  // debug it) when it takes the context. Turning one on can take the browser a while: asked
-  // for here, a few at a time in tasks of their own, they are the context's already then.
-  takeExtensions: function (gl, names) {
-    if (PageStart.stopped) return;
-    names = names || (gl.getSupportedExtensions() || []).filter(function (name) {
-      return name.indexOf('lose_context') < 0 && name.indexOf('debug') < 0;
-    });
-    for (var began = performance.now(); names.length && performance.now() - began < PageStart.slice;) {
-      gl.getExtension(names.shift());
-    }
-    setTimeout(names.length ? function () { PageStart.takeExtensions(gl, names); } : PageStart.run, 0);
-  },
-  slice: 20,  // milliseconds of one task, well under what counts as a long one
 
   // The runtime the document asked for, from the browser's cache.
   run: function () {
