@@ -113,9 +113,11 @@ export async function openDesigner(browser, url, {viewport = desktop, beforeLoad
 // is waiting to be drawn and the last one drawn has been presented, an animation frame later.
 // The page draws only when the picture changes, so a count of animation frames says nothing of
 // what was drawn. A swaying figure always has its next frame coming: ten frames are enough.
+// A page still starting (after a reload, say) has its picture marked busy until its first frame.
 export const whenSettled = () => new Promise(done => {
   let frames = 0;
-  const look = () => window.Frames?.requested && ++frames < 10 ? requestAnimationFrame(look) :
+  const starting = () => document.getElementById('canvas')?.getAttribute('aria-busy') == 'true';
+  const look = () => starting() || window.Frames?.requested && ++frames < 10 ? requestAnimationFrame(look) :
     requestAnimationFrame(() => done());
   requestAnimationFrame(look);
 });
