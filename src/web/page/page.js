@@ -115,7 +115,7 @@ function watchContext(canvas) {
   canvas.addEventListener('webglcontextcreationerror', function () { PageNotice.show('webgl'); });
 }
 
-// The next task once the page's text and buttons are on the screen: the browser says when
+// Once the page's text and buttons are on the screen: the browser says when
 // it has shown the page's first contents, and the context, whose making keeps the browser's
 // graphics busy, is asked for only then. A browser that does not say goes on two frames
 // later; a hidden page paints nothing, and goes on at once.
@@ -124,7 +124,7 @@ function afterPaint(next) {
   function go() {
     if (done) return;
     done = true;
-    setTimeout(next, 0);
+    next();
   }
   if (document.visibilityState == 'hidden') {
     go();
@@ -150,11 +150,19 @@ var PageStart = {
   keeping: false,  // the service worker is asked for
 
   // A file that does not come, or a runtime that stops before the designer has started: the
-  // notice, once, and nothing more is tried.
-  fail: function () {
+  // notice, once, and nothing more is tried. The error the notice says is handled.
+  fail: function (event) {
     if (PageStart.stopped || Module.calledRun) return;
     PageStart.stopped = true;
     PageNotice.show('start');
+    if (event && typeof event.preventDefault == 'function') event.preventDefault();
+  },
+
+  // A step of the start in a task of its own, unless the start has stopped.
+  next: function (step) {
+    setTimeout(function () {
+      if (!PageStart.stopped) step();
+    }, 0);
   },
 
   cannot: function (kind) {
@@ -170,15 +178,17 @@ var PageStart = {
     var compiled = compileDesigner();
     // Whatever else stops the start, a file that did not come is no unhandled error.
     compiled.catch(PageStart.fail);
-    // The runtime instantiates the compiled module in a task of its own, and starts the
-    // designer in the next.
+    // The runtime instantiates the compiled module in a task of its own; in the next, the GL
+    // emulation takes the page's context and sets itself up in it (the designer's
+    // glutCreateWindow then finds it taken); in the one after, the designer starts.
     Module.instantiateWasm = function (imports, receiveInstance) {
       compiled
         .then(function (module) {
           return WebAssembly.instantiate(module, imports).then(function (instance) {
-            setTimeout(function () {
-              if (!PageStart.stopped) receiveInstance(instance, module);
-            }, 0);
+            PageStart.next(function () {
+              Module.createContext(Module.canvas, true, true, designerContext);
+              PageStart.next(function () { receiveInstance(instance, module); });
+            });
           });
         })
         .catch(PageStart.fail);
@@ -193,22 +203,20 @@ var PageStart = {
     window.addEventListener('error', PageStart.fail);
     window.addEventListener('unhandledrejection', PageStart.fail);
     watchContext(Module.canvas);
-    afterPaint(PageStart.makeContext);
+    afterPaint(function () { PageStart.next(PageStart.makeContext); });
   },
 
   // The one task the page cannot split: the browser making its context.
   makeContext: function () {
-    if (PageStart.stopped) return;
     if (!makeDesignerContext(Module.canvas)) {
       PageStart.cannot('webgl');
       return;
     }
-    setTimeout(PageStart.run, 0);
+    PageStart.next(PageStart.run);
   },
 
   // The runtime the document asked for, from the browser's cache.
   run: function () {
-    if (PageStart.stopped) return;
     var runtime = document.createElement('script');
     runtime.src = 'korvath-designer.js';
     runtime.addEventListener('error', PageStart.fail);
