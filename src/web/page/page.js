@@ -70,6 +70,12 @@ var designerContext = {alpha: false, depth: true, stencil: false, antialias: fal
 
 function makeDesignerContext(canvas) {
   if (typeof WebGLRenderingContext == 'undefined') return null;
+  // The drawing buffer at the size the designer's window takes on this screen, in device
+  // pixels, as the platform layer sizes it (input.js): a buffer made again at another size
+  // costs the browser nearly as much as the context.
+  var box = canvas.getBoundingClientRect(), density = window.devicePixelRatio || 1;
+  canvas.width = Math.max(1, Math.round(box.width * density));
+  canvas.height = Math.max(1, Math.round(box.height * density));
   try {
     var gl = canvas.getContext('webgl', designerContext);
     return gl && !gl.isContextLost() ? gl : null;
