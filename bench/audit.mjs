@@ -6,13 +6,13 @@
 //   bench/web.sh   (or: KORVATH_SITE=build/web/site [KORVATH_BEFORE_SITE=...] node bench/audit.mjs)
 import * as chromeLauncher from 'chrome-launcher';
 import lighthouse from 'lighthouse';
-import {serveSite, site} from '../tests/web/browser.mjs';
+import {runAsCommand, serveSite, site} from '../tests/web/browser.mjs';
 
 const chromeFlags = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
   '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 const categories = ['performance', 'accessibility', 'best-practices', 'seo'];
 
-async function audit(url) {
+export async function audit(url) {
   const chrome = await chromeLauncher.launch({chromePath: '/usr/bin/chromium', chromeFlags});
   try {
     const {lhr} = await lighthouse(url, {port: chrome.port, output: 'json', logLevel: 'error', onlyCategories: categories});
@@ -54,7 +54,4 @@ async function main() {
   }
 }
 
-main().catch(error => {
-  console.error(error.message);
-  process.exitCode = 1;
-});
+runAsCommand(import.meta.url, main);

@@ -3,8 +3,9 @@
 # designer frame under Xvfb and the web build's frame in headless Chromium, and prints
 # their ratio, the site's size and where the web frame's time goes;
 # what the page costs left alone and with idle on (bench/still.mjs), and its mobile audit
-# (bench/audit.mjs). With KORVATH_BEFORE_SITE set to another build's site, the last two
-# measure that site too, as before beside after.
+# (bench/audit.mjs); and how long the page takes to start, beside the native window and a
+# page that only makes a WebGL context (bench/startup.mjs). With KORVATH_BEFORE_SITE set to
+# another build's site, still.mjs and audit.mjs measure that site too, as before beside after.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +21,4 @@ xvfb-run -a -s "-screen 0 1920x1200x24" env KORVATH_SITE=build/web/site KORVATH_
 KORVATH_SITE=build/web/site node bench/session.mjs
 KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/still.mjs
 KORVATH_SITE=build/web/site node bench/audit.mjs
+xvfb-run -a -s "-screen 0 1920x1200x24" env KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/startup.mjs

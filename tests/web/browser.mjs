@@ -27,10 +27,13 @@ const contentTypes = {
 
 // Serves a folder's files (the site's unless another is given), and nothing outside it, on a
 // free port of the loopback address. With `firstScript`, the page runs that script (served as
-// first-script.js, beside it) before its own: for drivers that report no page errors.
+// first-script.js, beside it) before its own: for drivers that report no page errors. Each
+// response is counted, with what the browser said it was for, in `responses`.
 export async function serveSite(root = site, {firstScript} = {}) {
+  const responses = [];
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
+    responses.push({path, destination: request.headers['sec-fetch-dest']});
     const file = join(root, path.endsWith('/') ? join(path, 'index.html') : path);
     try {
       let body = firstScript && path == '/first-script.js' ? firstScript : readFileSync(file);
@@ -45,7 +48,7 @@ export async function serveSite(root = site, {firstScript} = {}) {
     }
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-  return {server, url: `http://127.0.0.1:${server.address().port}/`};
+  return {server, responses, url: `http://127.0.0.1:${server.address().port}/`};
 }
 
 // For the tests of one file: the built site served and one browser, both there before the
@@ -110,9 +113,11 @@ export async function openDesigner(browser, url, {viewport = desktop, beforeLoad
 // is waiting to be drawn and the last one drawn has been presented, an animation frame later.
 // The page draws only when the picture changes, so a count of animation frames says nothing of
 // what was drawn. A swaying figure always has its next frame coming: ten frames are enough.
+// A page still starting (after a reload, say) has its picture marked busy until its first frame.
 export const whenSettled = () => new Promise(done => {
   let frames = 0;
-  const look = () => window.Frames?.requested && ++frames < 10 ? requestAnimationFrame(look) :
+  const starting = () => document.getElementById('canvas')?.getAttribute('aria-busy') == 'true';
+  const look = () => starting() || window.Frames?.requested && ++frames < 10 ? requestAnimationFrame(look) :
     requestAnimationFrame(() => done());
   requestAnimationFrame(look);
 });

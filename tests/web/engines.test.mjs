@@ -1,12 +1,15 @@
 // The designer in each browser engine: Chromium, Firefox (WebDriver BiDi) and WebKit
 // (WebKitWebDriver), each walking the same steps as a new user would, on the X display of the
-// tests; then the pages that cannot run: no WebGL, no WebAssembly, or its file missing.
+// tests, from the page's start; then the pages that cannot run: no WebGL, no WebAssembly, the
+// runtime or its WebAssembly missing, cut short or corrupt; and a reload while the page starts.
 import assert from 'node:assert/strict';
+import {readFileSync} from 'node:fs';
+import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
 import {PNG} from 'pngjs';
 import {
   allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
-  serveSite, settled, whenSettled,
+  serveSite, settled, site, whenSettled,
 } from './browser.mjs';
 import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
 
@@ -18,12 +21,27 @@ const holdMilliseconds = 800;  // longer than the page's half-second hold
 const buttonNames = ['left', 'middle', 'right'];
 const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
 
+// How the page starts, seen from its first script: the WebGL contexts handed out on any canvas
+// (and when the first was), and where the picture's place is before the designer runs.
+const startWatch = `window.pageStart = {contexts: [], contextAt: null,
+  place: JSON.stringify(document.getElementById('canvas').getBoundingClientRect())};
+const getContext = HTMLCanvasElement.prototype.getContext;
+HTMLCanvasElement.prototype.getContext = function(type, ...rest) {
+  const asked = performance.now(), context = getContext.call(this, type, ...rest);
+  if (context && /webgl/.test(type) && !pageStart.contexts.includes(context)) {
+    pageStart.contextAt ??= asked;
+    pageStart.contexts.push(context);
+  }
+  return context;
+};`;
+
 // Errors of a page whose driver reports none, gathered by the page itself from its first script.
 const errorWatch = `window.pageErrors = [];
 addEventListener('error', event => pageErrors.push(String(event.message)));
 addEventListener('unhandledrejection', event => pageErrors.push(String(event.reason)));
 const consoleError = console.error;
-console.error = (...parts) => { pageErrors.push(parts.join(' ')); consoleError(...parts); };`;
+console.error = (...parts) => { pageErrors.push(parts.join(' ')); consoleError(...parts); };
+` + startWatch;
 
 let served, natives;
 before(async () => {
@@ -225,11 +243,36 @@ async function assertMatches(engine, native, name, what) {
 
 const differs = (a, b) => mismatchedPixels(a, b) > allowedMismatch(a);
 
-// The first frame, a menu choice with the mouse, keys, the keyboard's menu, the arrows, a drag
-// after the right button's menu, touch where the driver has it, and a lost context.
+// The page's start as its first script saw it: one context, made once the page's own text
+// and buttons were on the screen (where the browser says when that was), and the picture's
+// place where it was before the picture came.
+async function assertStart(engine, what) {
+  await until(engine, () => window.Frames?.drawn > 0, `${what}: the first frame`);
+  const start = await engine.evaluate(() => {
+    const paint = performance.getEntriesByName('first-contentful-paint')[0];
+    const canvas = document.getElementById('canvas');
+    return {contexts: pageStart.contexts.length, contextAt: pageStart.contextAt, paintedAt: paint?.startTime ?? null,
+      painted: ['menu-button', 'hint'].every(id => document.getElementById(id).getClientRects().length > 0),
+      samePlace: JSON.stringify(canvas.getBoundingClientRect()) == pageStart.place, busy: canvas.getAttribute('aria-busy')};
+  });
+  assert.equal(start.contexts, 1, `${what}: WebGL contexts made`);
+  assert.ok(start.painted, `${what}: the buttons and hint are not shown`);
+  if (start.paintedAt !== null) {
+    assert.ok(start.paintedAt < start.contextAt,
+      `${what}: the page was first painted at ${start.paintedAt} ms, after its context (${start.contextAt} ms)`);
+  }
+  assert.ok(start.samePlace, `${what}: the picture's place moved when the picture came`);
+  assert.equal(start.busy, null, `${what}: the picture is still marked busy`);
+  return start;
+}
+
+// The start, the first frame, a menu choice with the mouse, keys, the keyboard's menu, the
+// arrows, a drag after the right button's menu, touch where the driver has it, and a lost
+// context.
 async function walkDesigner(engine, name) {
   await engine.open(served.url);
   await until(engine, designerRuns, 'the designer');
+  await assertStart(engine, 'the start');
   await assertMatches(engine, natives.start, name, 'first frame');
   // Left alone, the page draws nothing; keys that do nothing and a click without a move draw
   // at most a frame. A new size is drawn at once, and so is the old size again.
@@ -335,6 +378,7 @@ async function walkDesigner(engine, name) {
   assert.deepEqual(await engine.errors(), []);
   await engine.evaluate(() => { contextLoss.restoreContext(); });
   await until(engine, () => window.Frames?.drawn > 0 && document.getElementById('notice').hidden, 'the designer again');
+  await assertStart(engine, 'the start after the context came back');
   const again = await engine.picture();
   assert.ok(differs(again, {...again, rgb: Buffer.alloc(again.rgb.length, 255)}), 'the picture is blank');
   await engine.evaluate(loseContext);
@@ -372,13 +416,12 @@ describe('the designer in every engine', () => {
 
 // ---- Browsers that cannot run the designer: the notice in the picture's place. ----
 
-// `runtime`: whether the page loads the designer's runtime, which then fails.
-async function assertNotice(browser, kind, words, {beforeLoad, runtime = false} = {}) {
+// `runtime`: whether the page runs the designer's runtime, which then fails; `quiet`: whether
+// it then fails without an error left unhandled.
+async function assertNotice(browser, kind, words, {beforeLoad, runtime = false, quiet = false} = {}) {
   const context = await browser.createBrowserContext();  // no service worker from the page before
   const page = await context.newPage();
   const engine = puppeteerEngine(page);
-  const requests = [];
-  page.on('request', request => requests.push(request.url()));
   await beforeLoad?.(page);
   await engine.open(served.url);
   await until(engine, () => !document.getElementById('notice').hidden, 'a notice');
@@ -393,12 +436,29 @@ async function assertNotice(browser, kind, words, {beforeLoad, runtime = false} 
   assert.match(shown.text, /another browser/);
   assert.ok(shown.width > 300 && shown.height > 300, `the notice is ${shown.width} by ${shown.height}`);
   assert.equal(shown.canvas, 0, 'the empty picture shows');
-  if (!runtime) {
-    assert.deepEqual(requests.filter(url => /korvath-designer\.(js|wasm)$/.test(url)), [], 'the runtime was loaded');
-    assert.deepEqual(await engine.errors(), []);
+  // The runtime and its WebAssembly come with the document; where the designer cannot run
+  // the runtime is never run, and no second context is made to find out.
+  assert.ok(await page.evaluate(() => pageStart.contexts.length <= 1), 'a second WebGL context');
+  if (!runtime) assert.equal(await page.evaluate(() => typeof window.Frames), 'undefined', 'the runtime was run');
+  // The browser's own line for a file that did not come is not the page's error.
+  if (!runtime || quiet) {
+    assert.deepEqual((await engine.errors()).filter(line => !/^Failed to load resource/.test(line)), []);
   }
   await context.close();
 }
+
+// The page with one of the site's files answered otherwise: `answer(content)` gives the
+// response (puppeteer's), or null for a request that fails.
+const withFile = (file, answer) => async page => {
+  const content = readFileSync(join(site, file));
+  await page.setRequestInterception(true);
+  page.on('request', request => {
+    if (!request.url().endsWith(`/${file}`)) return request.continue();
+    const response = answer(content);
+    return response ? request.respond(response) : request.abort();
+  });
+};
+const cutShort = (contentType, content) => ({status: 200, contentType, body: content.subarray(0, content.length >> 1)});
 
 describe('where the designer cannot run', () => {
   test('Chromium with WebGL turned off', async () => {
@@ -430,6 +490,47 @@ describe('where the designer cannot run', () => {
         await page.setRequestInterception(true);
         page.on('request', request => request.url().endsWith('.wasm') ? request.abort() : request.continue());
       }});
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('Chromium with the runtime or its WebAssembly missing, cut short or corrupt', async () => {
+    const browser = await launchChromium();
+    const wasm = 'korvath-designer.wasm', runtime = 'korvath-designer.js';
+    const corrupt = content => {
+      const body = Buffer.from(content);
+      body.fill(0xff, 64, 4096);
+      return {status: 200, contentType: 'application/wasm', body};
+    };
+    try {
+      for (const [file, answer] of [
+        [runtime, () => ({status: 404, body: ''})],
+        [runtime, content => cutShort('text/javascript', content)],
+        [wasm, () => ({status: 404, body: ''})],
+        [wasm, content => cutShort('application/wasm', content)],
+        [wasm, corrupt],
+      ]) {
+        await assertNotice(browser, 'start', /could not start/, {runtime: true, quiet: true, beforeLoad: withFile(file, answer)});
+      }
+    } finally {
+      await browser.close();
+    }
+  });
+
+  test('Chromium reloaded while the page starts', async () => {
+    const browser = await launchChromium();
+    try {
+      const page = await browser.newPage(), engine = puppeteerEngine(page);
+      await page.setViewport(desktop);
+      // Once the document is read, and once the context is made (before the first frame).
+      await page.goto(served.url, {waitUntil: 'domcontentloaded'});
+      await page.reload({waitUntil: 'domcontentloaded'});
+      await page.waitForFunction(() => pageStart.contexts.length > 0, {polling: 'raf'});
+      await page.reload();
+      await until(engine, designerRuns, 'the designer after the reloads');
+      await assertStart(engine, 'after the reloads');
+      assert.deepEqual(await engine.errors(), []);
     } finally {
       await browser.close();
     }

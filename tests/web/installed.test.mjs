@@ -3,7 +3,7 @@
 // the requests the worker must leave alone. The site is a copy in a folder of a server.
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
-import {appendFileSync, cpSync, existsSync, mkdtempSync, rmSync} from 'node:fs';
+import {appendFileSync, cpSync, existsSync, mkdtempSync, readdirSync, rmSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
@@ -52,8 +52,20 @@ describe('Installed and offline', () => {
     if (root) rmSync(root, {recursive: true, force: true});
   });
 
-  test('the browser finds it installable', async () => {
+  // The worker's install takes what the page fetched from the browser's cache: each file
+  // comes from the server once. The tab's icon is the browser's own to fetch, as often as it
+  // likes.
+  test('a first visit fetches each file once; the browser finds it installable', async () => {
     page = await openDesigner(browser, siteUrl);
+    await page.waitForFunction(() => navigator.serviceWorker.controller?.state == 'activated');
+    // The page is fetched by its folder's address.
+    const folder = '/designer/';
+    const files = readdirSync(join(root, 'designer')).map(file => folder + (file == 'index.html' ? '' : file));
+    const fetched = served.responses.filter(({path}) => path.startsWith(folder));
+    assert.deepEqual(files.filter(file => !fetched.some(({path}) => path == file)), [], 'never fetched');
+    const counts = {};
+    for (const {path} of fetched.filter(({destination}) => destination != 'image')) counts[path] = (counts[path] || 0) + 1;
+    assert.deepEqual(Object.entries(counts).filter(([, count]) => count > 1), [], 'fetched more than once');
     const session = await page.createCDPSession();
     const {installabilityErrors} = await session.send('Page.getInstallabilityErrors');
     assert.deepEqual(installabilityErrors, []);

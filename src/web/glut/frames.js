@@ -60,7 +60,8 @@ mergeInto(LibraryManager.library, {
       } finally {
         Frames.drawing = false;
       }
-      ++Frames.drawn;
+      // The page hears of the first picture: it is no longer starting.
+      if (++Frames.drawn == 1 && Module['onFirstFrame']) Module['onFirstFrame']();
     },
 
     // A page shown again, or brought back from the browser's cache, draws once more.

@@ -1,7 +1,7 @@
-# Writes the site's service worker from service-worker.js.in: the list of the site's
-# files, and a cache name made from their names and content. Any file that differs gives
-# another name, so every build's worker differs from the one before. Runs once the rest of
-# the site is in place, on any site folder:
+# Writes the site's service worker from service-worker.js.in: the site's files with the
+# digest of each, and a cache name made from their names and content. Any file that differs
+# gives another name, so every build's worker differs from the one before. Runs once the rest
+# of the site is in place, on any site folder:
 #   cmake -DSITE=<site folder> -P src/web/page/name-cache.cmake
 set(worker service-worker.js)
 if(NOT IS_DIRECTORY "${SITE}")
@@ -13,15 +13,17 @@ list(REMOVE_ITEM files ${worker})
 list(SORT files)
 
 set(digests "")
+set(entries "")
 foreach(file IN LISTS files)
   file(SHA256 "${SITE}/${file}" digest)
   string(APPEND digests "${digest}  ${file}\n")
+  list(APPEND entries "'${file}': '${digest}'")
 endforeach()
 string(SHA256 BUILD "${digests}")
 
-list(TRANSFORM files PREPEND "'")
-list(TRANSFORM files APPEND "'")
-list(JOIN files ", " SITE_FILES)
+# The worker knows each file by its digest: a copy in the browser's cache that has this
+# build's content is taken as it is.
+list(JOIN entries ",\n  " SITE_FILES)
 file(READ "${CMAKE_CURRENT_LIST_DIR}/${worker}.in" template)
 string(CONFIGURE "${template}" content @ONLY)
 # Written every time, so that the build sees it newer than what it was made from.

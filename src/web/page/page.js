@@ -1,6 +1,11 @@
-// The page's start: the canvas the designer draws in. The designer's runtime is loaded only
-// where the browser can run it; elsewhere, and when the browser takes the picture's graphics
-// away, a short notice in the picture's place says what is missing and what to try.
+// The page's start. The document asks for the designer's runtime (korvath-designer.js) and
+// its WebAssembly as it is read, so both come while the page paints; the WebAssembly is
+// compiled as it streams in. Once the page's text, buttons and the picture's place are on
+// the screen, the designer's own canvas is asked for its WebGL context, the one the page
+// keeps for its whole life, and the runtime runs and draws in it. Each step is a task of its
+// own, so that the page answers meanwhile. Where the browser cannot run the designer, and
+// when it takes the picture's graphics away, a short notice in the picture's place says what
+// is missing and what to try.
 var Module = {canvas: document.getElementById('canvas')};
 
 var PageNotice = {
@@ -52,18 +57,30 @@ var PageNotice = {
     notice.dataset.kind = kind;
     notice.hidden = false;
     document.body.classList.add('stopped');
+    Module.canvas.removeAttribute('aria-busy');
   },
 };
 
-// WebGL as the designer asks for it, tried on a canvas of its own: a browser may offer the
-// interface and still refuse every context (a blocked driver, no display, WebGL turned off).
-function canDrawWithWebGL() {
-  if (typeof WebGLRenderingContext == 'undefined') return false;
+// The context the designer asks for: glutCreateWindow with the designer's display mode
+// (RGB, double-buffered, with depth) asks for no alpha, no stencil and no antialiasing, over
+// WebGL 1. Made here, on the designer's canvas, it is the check that the browser can draw: a
+// browser may offer the interface and still refuse every context (a blocked driver, no
+// display, WebGL turned off). The runtime, asking the same canvas, gets this context back.
+var designerContext = {alpha: false, depth: true, stencil: false, antialias: false};
+
+function makeDesignerContext(canvas) {
+  if (typeof WebGLRenderingContext == 'undefined') return null;
+  // The drawing buffer at the size the designer's window takes on this screen, in device
+  // pixels, as the platform layer sizes it (window.js): a buffer made again at another size
+  // costs the browser nearly as much as the context.
+  var box = canvas.getBoundingClientRect(), density = window.devicePixelRatio || 1;
+  canvas.width = Math.max(1, Math.round(box.width * density));
+  canvas.height = Math.max(1, Math.round(box.height * density));
   try {
-    var gl = document.createElement('canvas').getContext('webgl', {alpha: false, antialias: false});
-    return !!gl && !gl.isContextLost();
+    var gl = canvas.getContext('webgl', designerContext);
+    return gl && !gl.isContextLost() ? gl : null;
   } catch (refused) {
-    return false;
+    return null;
   }
 }
 
@@ -77,6 +94,22 @@ function canRunWebAssembly() {
   }
 }
 
+// The designer's WebAssembly, compiled as it comes: the request is the one the document
+// began (its preload), so the file is fetched once. A server that does not call it
+// WebAssembly gets it compiled once it has all come.
+function compileDesigner() {
+  return fetch('korvath-designer.wasm', {credentials: 'same-origin'}).then(function (response) {
+    if (!response.ok) throw new Error('korvath-designer.wasm: ' + response.status);
+    if (typeof WebAssembly.compileStreaming != 'function') {
+      return response.arrayBuffer().then(WebAssembly.compile);
+    }
+    var copy = response.clone();
+    return WebAssembly.compileStreaming(response).catch(function () {
+      return copy.arrayBuffer().then(WebAssembly.compile);
+    });
+  });
+}
+
 // A lost context is said at once; the browser is asked to give it back, and once it has, the
 // page loads again and draws in it. Other listeners on the canvas hear of the loss too.
 function watchContext(canvas) {
@@ -88,35 +121,132 @@ function watchContext(canvas) {
   canvas.addEventListener('webglcontextcreationerror', function () { PageNotice.show('webgl'); });
 }
 
-function startDesigner() {
-  var missing = !canRunWebAssembly() ? 'webassembly' : !canDrawWithWebGL() ? 'webgl' : null;
-  if (missing) {
-    PageNotice.show(missing);
+// Once the page's text and buttons are on the screen: the browser says when
+// it has shown the page's first contents, and the context, whose making keeps the browser's
+// graphics busy, is asked for only then. A browser that does not say goes on two frames
+// later; a hidden page paints nothing, and goes on at once.
+function afterPaint(next) {
+  var done = false;
+  function go() {
+    if (done) return;
+    done = true;
+    next();
+  }
+  if (document.visibilityState == 'hidden') {
+    go();
     return;
   }
-  watchContext(Module.canvas);
-  // A file that does not come, or a runtime that stops before the designer has started.
-  function failed() {
-    if (!Module.calledRun) PageNotice.show('start');
-  }
-  Module.onAbort = failed;
-  window.addEventListener('error', failed);
-  window.addEventListener('unhandledrejection', failed);
-  var runtime = document.createElement('script');
-  runtime.src = 'korvath-designer.js';
-  runtime.addEventListener('error', failed);
-  document.body.appendChild(runtime);
-}
-
-startDesigner();
-
-// Once the page has loaded, a service worker keeps this build of the site for the times
-// without a network (service-worker.js, beside this page). Browsers have workers only on
-// secure pages: over HTTPS, or from this machine.
-if ('serviceWorker' in navigator) {
-  window.addEventListener('load', function () {
-    navigator.serviceWorker.register('service-worker.js').catch(function (error) {
-      console.warn('The designer will not work offline: ' + error.message);
+  var paints = typeof PerformanceObserver == 'function' && PerformanceObserver.supportedEntryTypes || [];
+  if (paints.indexOf('paint') >= 0) {
+    var observer = new PerformanceObserver(function (list) {
+      if (!list.getEntriesByName('first-contentful-paint').length) return;
+      observer.disconnect();
+      go();
     });
-  });
+    observer.observe({type: 'paint', buffered: true});
+    // No paint may ever be said of a page that the browser keeps from the screen.
+    setTimeout(go, 1000);
+  } else {
+    requestAnimationFrame(function () { requestAnimationFrame(go); });
+  }
 }
+
+var PageStart = {
+  stopped: false,  // a notice stands in the picture's place: nothing more starts
+  keeping: false,  // the service worker is asked for
+
+  // A file that does not come, or a runtime that stops before the designer has started: the
+  // notice, once, and nothing more is tried. The error the notice says is handled.
+  fail: function (event) {
+    if (PageStart.stopped || Module.calledRun) return;
+    PageStart.stopped = true;
+    PageNotice.show('start');
+    if (event && typeof event.preventDefault == 'function') event.preventDefault();
+  },
+
+  // A step of the start in a task of its own, unless the start has stopped.
+  next: function (step) {
+    setTimeout(function () {
+      if (!PageStart.stopped) step();
+    }, 0);
+  },
+
+  cannot: function (kind) {
+    PageStart.stopped = true;
+    PageNotice.show(kind);
+  },
+
+  begin: function () {
+    if (!canRunWebAssembly()) {
+      PageStart.cannot('webassembly');
+      return;
+    }
+    var compiled = compileDesigner();
+    // Whatever else stops the start, a file that did not come is no unhandled error.
+    compiled.catch(PageStart.fail);
+    // The runtime instantiates the compiled module in a task of its own; in the next, the GL
+    // emulation takes the page's context and sets itself up in it (the designer's
+    // glutCreateWindow then finds it taken); in the one after, the designer starts.
+    Module.instantiateWasm = function (imports, receiveInstance) {
+      compiled
+        .then(function (module) {
+          return WebAssembly.instantiate(module, imports).then(function (instance) {
+            PageStart.next(function () {
+              Module.createContext(Module.canvas, true, true, designerContext);
+              PageStart.next(function () { receiveInstance(instance, module); });
+            });
+          });
+        })
+        .catch(PageStart.fail);
+      return {};
+    };
+    Module.onAbort = PageStart.fail;
+    Module.onFirstFrame = function () {
+      Module.canvas.removeAttribute('aria-busy');
+      if (performance.mark) performance.mark('korvath-first-frame');
+      PageStart.keepOffline();
+    };
+    window.addEventListener('error', PageStart.fail);
+    window.addEventListener('unhandledrejection', PageStart.fail);
+    watchContext(Module.canvas);
+    afterPaint(function () { PageStart.next(PageStart.makeContext); });
+  },
+
+  // The one task the page cannot split: the browser making its context.
+  makeContext: function () {
+    if (!makeDesignerContext(Module.canvas)) {
+      PageStart.cannot('webgl');
+      return;
+    }
+    PageStart.next(PageStart.run);
+  },
+
+  // The runtime the document asked for, from the browser's cache.
+  run: function () {
+    var runtime = document.createElement('script');
+    runtime.src = 'korvath-designer.js';
+    runtime.addEventListener('error', PageStart.fail);
+    document.body.appendChild(runtime);
+  },
+
+  // Once the designer has drawn and the page has loaded, a service worker keeps this build of
+  // the site for the times without a network (service-worker.js, beside this page): it takes
+  // from the browser's cache what the page already fetched. Browsers have workers only on
+  // secure pages: over HTTPS, or from this machine.
+  keepOffline: function () {
+    if (!('serviceWorker' in navigator) || PageStart.keeping) return;
+    PageStart.keeping = true;
+    function register() {
+      navigator.serviceWorker.register('service-worker.js').catch(function (error) {
+        console.warn('The designer will not work offline: ' + error.message);
+      });
+    }
+    if (document.readyState == 'complete') {
+      register();
+    } else {
+      window.addEventListener('load', register);
+    }
+  },
+};
+
+PageStart.begin();
