@@ -159,6 +159,7 @@ describe('heard by Orca', {skip: !available && 'Orca, xdotool, Xvfb or D-Bus is 
         await page.waitForFunction(() => window.Module && Module.calledRun);
         await orca.waitFor(/to orbit/, 'the page');
         console.log(`${name}: loaded: ${JSON.stringify(orca.since())}`);
+        // Keys, and what Orca says until it says what they should make it say.
         const step = async (keys, pattern, what) => {
           orca.markNow();
           type(env, ...keys);
@@ -166,13 +167,46 @@ describe('heard by Orca', {skip: !available && 'Orca, xdotool, Xvfb or D-Bus is 
           console.log(`${name}: ${keys.join(' ')}: ${JSON.stringify(said)}`);
           return said;
         };
-        await step(['Tab'], /Korvath Designer: the figure/, 'the picture on Tab');
-        await step(['Left'], /Seen from/, 'the view after ←');
-        await step(['w'], /x −5°/, 'the arm after W');
-        await step(['shift+F10'], /menu/, 'the menu');
-        await step(['Down'], /Colors/, 'Colors');
-        await step(['Right'], /Main Color/, 'Main Color');
-        await step(['Escape'], /Korvath Designer: the figure/, 'the picture after Escape');
+        const description = /^Seen from the front\. Main Color: Ultramarines Blue; Trim Color/;
+        const handSwitched = words => /^(Focus|Browse) mode$/.test(words);
+
+        // The picture: its name, then the start of its description. Orca takes the keys' mode
+        // from the picture by itself.
+        let said = await step(['Tab'], description, 'the picture\'s description on Tab');
+        assert.ok(said.includes('Korvath Designer: the figure embedded.'), 'the picture\'s name is not said');
+        // An arrow and W reach the designer: each says the change, and nothing of the design.
+        said = await step(['Left'], /^Seen from the front: the eye 5° left, 0°$/, 'the turn after ←');
+        said = said.concat(await step(['w'], /^Upper arm, left side: x −5°$/, 'the arm after W'));
+        assert.ok(!said.some(words => description.test(words) || handSwitched(words)), JSON.stringify(said));
+        // Arrows typed quickly: the last turn said, once.
+        orca.markNow();
+        spawnSync('xdotool', ['key', '--delay', '40', 'Left', 'Left', 'Left'], {env, timeout: 10000});
+        said = await orca.waitFor(/the eye 20° left/, 'the last of three turns');
+        assert.ok(!said.some(words => /the eye 1[05]° left/.test(words)), JSON.stringify(said));
+
+        // The menu: "menu" and the entry with the focus, each entry by its label alone.
+        said = await step(['shift+F10'], /^Pieces collapsed\.?$/, 'the menu\'s first entry');
+        assert.ok(said.some(words => /^menu\.?$/.test(words)), 'the menu is not said');
+        said = said.concat(await step(['Down'], /^Colors collapsed\.?$/, 'Colors'));
+        said = said.concat(await step(['Right'], /^Main Color collapsed\.?$/, 'Main Color'));
+        assert.ok(!said.some(words => /Weapons|Toggle idle|\u25b8/.test(words)), JSON.stringify(said));
+        assert.ok(said.includes('opens menu'), 'an entry with a submenu does not say it opens one');
+        // Escape: the picture again, with nothing chosen.
+        said = await step(['Escape'], /^Korvath Designer: the figure embedded\.$/, 'the picture after Escape');
+        // A paint chosen: the change said once, and not the design before it.
+        await step(['shift+F10'], /^Pieces collapsed\.?$/, 'the menu again');
+        await step(['Down', 'Right', 'Return'], /^User defined\.?$/, 'the first paint');
+        await step(['Down'], /^Blood Red\.?$/, 'Blood Red');
+        said = await step(['Return'], /^Main Color: Blood Red$/, 'the new main colour');
+        // Then left alone: nothing more.
+        orca.markNow();
+        await pause(quietMilliseconds);
+        const after = orca.since();
+        assert.deepEqual(after, [], 'Orca spoke with no key pressed');
+        said = said.concat(after);
+        assert.ok(!said.some(words => description.test(words) || /Main Color: Ultramarines/.test(words)), JSON.stringify(said));
+        assert.equal(said.filter(words => words == 'Main Color: Blood Red').length, 1, JSON.stringify(said));
+        assert.deepEqual(await page.evaluate(() => [document.activeElement.id, window.pageErrors || []]), ['canvas', []]);
       } finally {
         await browser.close();
         stopAll();
