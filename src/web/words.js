@@ -54,13 +54,10 @@ mergeInto(LibraryManager.library, {
       Words.picture.addEventListener('focusin', function(event) {
         if (event.target !== Words.canvas) Words.letDescriptionGo();
       });
-      // A menu closed takes its focused entry away before the canvas has the focus back: where
-      // the focus went is judged once the closing is done.
-      Words.picture.addEventListener('focusout', function() {
-        setTimeout(function() {
-          if (!document.hasFocus() || !Words.picture.contains(document.activeElement)) Words.carryDescription();
-        });
+      document.addEventListener('focusin', function(event) {
+        if (!Words.picture.contains(event.target)) Words.carryDescription();
       });
+      window.addEventListener('blur', Words.carryDescription);
     },
 
     letDescriptionGo: function() {
@@ -191,7 +188,7 @@ mergeInto(LibraryManager.library, {
       if (round <= -180) round += 360;
       var up = Math.round(pitch * degrees);
       function way(angle, positive, negative) {
-        return Math.abs(angle) + '\u00b0' + (angle > 0 ? ' ' + positive : angle < 0 ? ' ' + negative : '');
+        return Math.abs(angle) + '\u00b0 ' + (angle < 0 ? negative : positive);
       }
       return view + ': the eye ' + way(round, 'right', 'left') + ', ' + way(up, 'up', 'down');
     },

@@ -175,7 +175,7 @@ describe('heard by Orca', {skip: !available && 'Orca, xdotool, Xvfb or D-Bus is 
         let said = await step(['Tab'], description, 'the picture\'s description on Tab');
         assert.ok(said.includes('Korvath Designer: the figure embedded.'), 'the picture\'s name is not said');
         // An arrow and W reach the designer: each says the change, and nothing of the design.
-        said = await step(['Left'], /^Seen from the front: the eye 5° left, 0°$/, 'the turn after ←');
+        said = await step(['Left'], /^Seen from the front: the eye 5° left, 0° up$/, 'the turn after ←');
         said = said.concat(await step(['w'], /^Upper arm, left side: x −5°$/, 'the arm after W'));
         assert.ok(!said.some(words => description.test(words) || handSwitched(words)), JSON.stringify(said));
         // Arrows typed quickly: the last turn said, once.
