@@ -1,14 +1,14 @@
 // The picture in words, for those who cannot see it: the canvas's description says what it
 // shows, and a polite live region says each change the person makes once it has settled.
+// Every name is a label of the designer's own menus, found by the handler that makes the
+// choice and the value chosen (design.cpp's designWords() tells which); only the view, the
+// joints' axes, the colour channels and idle on or off are the layer's own words.
 //
 // A screen reader reads a description again whenever it changes on the element that has the
 // focus: every key would be answered by the whole design before the change. So the canvas
 // carries its description when the focus comes to the picture from elsewhere on the page, and
 // lets it go at the person's first change there, or when its menu takes the focus; it carries
 // it again, up to date, once the focus leaves the picture and its menus.
-// Every name is a label of the designer's own menus, found by the handler that makes the
-// choice and the value chosen (design.cpp's designWords() tells which); only the view, the
-// joints' axes, the colour channels and idle on or off are the layer's own words.
 
 mergeInto(LibraryManager.library, {
   $Words__deps: ['$PopupMenus', 'designValues', 'designWords'],
@@ -49,8 +49,8 @@ mergeInto(LibraryManager.library, {
       Words.canvas = Module['canvas'];
       Words.picture = document.getElementById('picture');
       Words.seen = Words.values();
-      Words.describe(Words.seen);
       if (!Words.picture || !Words.canvas || !Words.description) return;
+      Words.carryDescription();
       Words.picture.addEventListener('focusin', function(event) {
         if (event.target !== Words.canvas) Words.letDescriptionGo();
       });
@@ -60,19 +60,21 @@ mergeInto(LibraryManager.library, {
       window.addEventListener('blur', Words.carryDescription);
     },
 
+    // The description is the canvas's own attribute, a copy of its fallback text: one given
+    // by reference is announced as changed when the canvas takes the focus, and heard twice.
     letDescriptionGo: function() {
-      if (Words.canvas && Words.canvas.hasAttribute('aria-describedby')) Words.canvas.removeAttribute('aria-describedby');
+      if (Words.canvas && Words.canvas.hasAttribute('aria-description')) Words.canvas.removeAttribute('aria-description');
     },
 
     carryDescription: function() {
       if (!Words.canvas || !Words.description) return;
+      Words.canvas.setAttribute('aria-description', '');
       Words.describe(Words.values());
-      Words.canvas.setAttribute('aria-describedby', Words.description.id);
     },
 
     // Whether a new description would be read out now: the canvas has the focus and carries it.
     describedToFocus: function() {
-      return !!Words.canvas && document.activeElement === Words.canvas && Words.canvas.hasAttribute('aria-describedby');
+      return !!Words.canvas && document.activeElement === Words.canvas && Words.canvas.hasAttribute('aria-description');
     },
 
     values: function() {
@@ -204,6 +206,9 @@ mergeInto(LibraryManager.library, {
         Words.idle(values)];
       var text = sentences.filter(function(sentence) { return sentence; }).join('. ') + '.';
       if (Words.description && Words.description.textContent != text) Words.description.textContent = text;
+      if (Words.canvas && Words.canvas.hasAttribute('aria-description') && Words.canvas.getAttribute('aria-description') != text) {
+        Words.canvas.setAttribute('aria-description', text);
+      }
     },
 
     // Each value the person changed, as the topic it is said under and how to say it.
