@@ -12,6 +12,7 @@ packages=(
   valgrind                                                   # the memory soak and the instruction counts
   emscripten chromium python3                                # the web build, its browser tests, its server
   firefox-esr webkit2gtk-driver                              # the page in Firefox and in WebKit (MiniBrowser)
+  orca at-spi2-core dbus dbus-x11 python3-pyatspi            # the page heard by a screen reader, on a bus of its own
 )
 
 missing=()

@@ -67,20 +67,21 @@ export function siteAndBrowser() {
   return shared;
 }
 
-export function launchChromium(extraArguments = []) {
+export function launchChromium(extraArguments = [], options = {}) {
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync', ...extraArguments],
+    ...options,
   });
 }
 
 // The system's Firefox, driven through WebDriver BiDi. It has WebGL (through Mesa) only with
 // a display: headless, or without DISPLAY, it is a browser without WebGL.
-export function launchFirefox({headless = false, env = process.env} = {}) {
+export function launchFirefox({headless = false, env = process.env, args = []} = {}) {
   return puppeteer.launch({
-    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless, env,
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless, env, args,
     extraPrefsFirefox: {'webgl.force-enabled': true},
   });
 }

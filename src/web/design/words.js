@@ -3,6 +3,12 @@
 // Every name is a label of the designer's own menus, found by the handler that makes the
 // choice and the value chosen (design.cpp's designWords() tells which); only the view, the
 // joints' axes, the colour channels and idle on or off are the layer's own words.
+//
+// A screen reader reads a description again whenever it changes on the element that has the
+// focus: every key would be answered by the whole design before the change. So the canvas
+// carries its description when the focus comes to the picture from elsewhere on the page, and
+// lets it go at the person's first change there, or when its menu takes the focus; it carries
+// it again, up to date, once the focus leaves the picture and its menus.
 
 mergeInto(LibraryManager.library, {
   $Words__deps: ['$PopupMenus', 'designValues', 'designWords'],
@@ -27,6 +33,8 @@ mergeInto(LibraryManager.library, {
     timer: 0,
     description: null,
     region: null,
+    canvas: null,
+    picture: null,  // the canvas, its status and its menus
 
     // Reads the layout once the menus exist, and says the design as it starts.
     start: function() {
@@ -38,8 +46,35 @@ mergeInto(LibraryManager.library, {
       Words.layout = layout;
       Words.description = document.getElementById('picture-words');
       Words.region = document.getElementById('said');
+      Words.canvas = Module['canvas'];
+      Words.picture = document.getElementById('picture');
       Words.seen = Words.values();
-      Words.describe(Words.seen);
+      if (!Words.picture || !Words.canvas || !Words.description) return;
+      Words.carryDescription();
+      Words.picture.addEventListener('focusin', function(event) {
+        if (event.target !== Words.canvas) Words.letDescriptionGo();
+      });
+      document.addEventListener('focusin', function(event) {
+        if (!Words.picture.contains(event.target)) Words.carryDescription();
+      });
+      window.addEventListener('blur', Words.carryDescription);
+    },
+
+    // The description is the canvas's own attribute, a copy of its fallback text: one given
+    // by reference is announced as changed when the canvas takes the focus, and heard twice.
+    letDescriptionGo: function() {
+      if (Words.canvas && Words.canvas.hasAttribute('aria-description')) Words.canvas.removeAttribute('aria-description');
+    },
+
+    carryDescription: function() {
+      if (!Words.canvas || !Words.description) return;
+      Words.canvas.setAttribute('aria-description', '');
+      Words.describe(Words.values());
+    },
+
+    // Whether a new description would be read out now: the canvas has the focus and carries it.
+    describedToFocus: function() {
+      return !!Words.canvas && document.activeElement === Words.canvas && Words.canvas.hasAttribute('aria-description');
     },
 
     values: function() {
@@ -144,6 +179,22 @@ mergeInto(LibraryManager.library, {
       return words;
     },
 
+    // The eye's place in degrees, for each step of the arrows: "Seen from the left: the eye
+    // 90° right, 10° up". Right and up are the ways the arrows of those names move it.
+    turn: function(values) {
+      var view = Words.view(values);
+      if (!view) return '';
+      var degrees = 180 / Math.PI, yaw = values[Words.layout.yaw], pitch = values[Words.layout.pitch];
+      var round = Math.round((Words.frontYaw - yaw) * degrees) % 360;
+      if (round > 180) round -= 360;
+      if (round <= -180) round += 360;
+      var up = Math.round(pitch * degrees);
+      function way(angle, positive, negative) {
+        return Math.abs(angle) + '\u00b0 ' + (angle < 0 ? negative : positive);
+      }
+      return view + ': the eye ' + way(round, 'right', 'left') + ', ' + way(up, 'up', 'down');
+    },
+
     // The whole design, for the canvas's description.
     describe: function(values) {
       var layout = Words.layout, paints = [], others = [];
@@ -155,6 +206,9 @@ mergeInto(LibraryManager.library, {
         Words.idle(values)];
       var text = sentences.filter(function(sentence) { return sentence; }).join('. ') + '.';
       if (Words.description && Words.description.textContent != text) Words.description.textContent = text;
+      if (Words.canvas && Words.canvas.hasAttribute('aria-description') && Words.canvas.getAttribute('aria-description') != text) {
+        Words.canvas.setAttribute('aria-description', text);
+      }
     },
 
     // Each value the person changed, as the topic it is said under and how to say it.
@@ -169,7 +223,7 @@ mergeInto(LibraryManager.library, {
         };
       });
       if (changed(layout.idle)) topics.idle = Words.idle;
-      if (changed(layout.yaw) || changed(layout.pitch)) topics.view = Words.view;
+      if (changed(layout.yaw) || changed(layout.pitch)) topics.view = Words.turn;
       Words.channels.forEach(function(channel, i) {
         if (changed(layout.mix + i)) topics[channel] = Words.mixWords(channel, layout.mix + i);
       });
@@ -209,6 +263,7 @@ mergeInto(LibraryManager.library, {
         any = true;
       }
       if (!any) return;
+      if (document.activeElement === Words.canvas) Words.letDescriptionGo();
       Words.describe(now);
       clearTimeout(Words.timer);
       Words.timer = setTimeout(Words.say, Words.settleMilliseconds);
@@ -221,7 +276,7 @@ mergeInto(LibraryManager.library, {
       var now = Words.values();
       if (now.every(function(value, at) { return Object.is(value, Words.seen[at]); })) return;
       Words.seen = now;
-      Words.describe(now);
+      if (!Words.describedToFocus()) Words.describe(now);
     },
 
     say: function() {

@@ -66,9 +66,10 @@ mergeInto(LibraryManager.library, {
       return list;
     },
 
-    // The menu belongs to the designer's part of the page, its main landmark.
+    // The menu belongs to the picture's application, in the page's main landmark: a screen
+    // reader leaves the person's keys to the menu as to the picture.
     container: function() {
-      return document.querySelector('main') || document.body;
+      return document.getElementById('picture') || document.querySelector('main') || document.body;
     },
 
     // Places a list at (x, y) in the page, moved inwards where it would cross an edge;
@@ -126,14 +127,25 @@ mergeInto(LibraryManager.library, {
       PopupMenus.show(PopupMenus.byButton[2 /* GLUT_RIGHT_BUTTON */], x, y, {focus: true, byPress: byPress});
     },
 
-    // Closing returns the keys to the canvas, unless the page itself lost them.
+    // Closing returns the keys to the canvas, unless the page itself lost them. The canvas has
+    // them before the menu goes: a screen reader that sees the focused entry's menu taken away
+    // first moves on to the canvas without a word.
     close: function(keepFocus) {
       if (!PopupMenus.open) return;
-      PopupMenus.closeSubmenu(PopupMenus.open);
-      PopupMenus.open.remove();
+      if (!keepFocus && Module['canvas']) Module['canvas'].focus({preventScroll: true});
+      for (var list = PopupMenus.open; list; list = list.submenu) PopupMenus.fade(list);
       PopupMenus.open = null;
       PopupMenus.showExpanded(false);
-      if (!keepFocus && Module['canvas']) Module['canvas'].focus({preventScroll: true});
+    },
+
+    // A closed list leaves the accessibility tree a little after the focus has left it: a
+    // browser that tells of both at once tells of the removal first, and the screen reader
+    // then moves on to the canvas without a word. Until then it shows nothing and takes no
+    // pointer.
+    fadeMilliseconds: 100,
+    fade: function(list) {
+      list.className = 'popup-menu-closed';
+      setTimeout(function() { list.remove(); }, PopupMenus.fadeMilliseconds);
     },
 
     showExpanded: function(expanded) {
