@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev      # tests and benchmarks
   xvfb xauth x11-utils xdotool imagemagick                   # a virtual display, real input, screenshots
   dpkg-dev file lintian desktop-file-utils appstream groff-base man-db  # the Debian package and its checks
-  valgrind                                                   # the memory soak and the instruction counts
+  valgrind                                                   # the bench's instruction counts
   emscripten chromium python3                                # the web build, its browser tests, its server
   firefox-esr webkit2gtk-driver                              # the page in Firefox and in WebKit (MiniBrowser)
   orca at-spi2-core dbus dbus-x11 python3-pyatspi            # the page heard by a screen reader, on a bus of its own
