@@ -63,7 +63,7 @@ mergeInto(LibraryManager.library, {
     // The description is the canvas's own attribute, a copy of its fallback text: one given
     // by reference is announced as changed when the canvas takes the focus, and heard twice.
     letDescriptionGo: function() {
-      if (Words.canvas && Words.canvas.hasAttribute('aria-description')) Words.canvas.removeAttribute('aria-description');
+      if (Words.canvas) Words.canvas.removeAttribute('aria-description');
     },
 
     carryDescription: function() {
