@@ -90,11 +90,10 @@ async function pictureNode(page) {
 // Waits until the status says these words; the same words said again differ from `before` (the
 // page marks a repeat with a trailing no-break space).
 const said = page => page.evaluate(() => document.getElementById('said').textContent);
-// `words` may be a pattern of them.
-const saying = (page, words, before = null) => page.waitForFunction((words, pattern, before) => {
+const saying = (page, words, before = null) => page.waitForFunction((words, before) => {
   const text = document.getElementById('said').textContent;
-  return (pattern ? new RegExp(pattern).test(text.trim()) : text.trim() == words) && text != before;
-}, {timeout: 10000}, String(words), words instanceof RegExp ? words.source : null, before);
+  return text.trim() == words && text != before;
+}, {timeout: 10000}, words, before);
 // The picture's whole description, which the canvas carries when the focus comes to it.
 const pictureWords = page => page.evaluate(() => document.getElementById('picture-words').textContent);
 const focused = page => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);

@@ -193,7 +193,7 @@ describe('heard by Orca', () => {
         assert.ok(!said.some(words => /Weapons|Toggle idle|\u25b8/.test(words)), JSON.stringify(said));
         assert.ok(said.includes('opens menu'), 'an entry with a submenu does not say it opens one');
         // Escape: the picture again, with nothing chosen.
-        said = await step(['Escape'], /^Korvath Designer: the figure embedded\.$/, 'the picture after Escape');
+        await step(['Escape'], /^Korvath Designer: the figure embedded\.$/, 'the picture after Escape');
         // A paint chosen: the change said once, and not the design before it.
         await step(['shift+F10'], /^Pieces collapsed\.?$/, 'the menu again');
         await step(['Down', 'Right', 'Return'], /^User defined\.?$/, 'the first paint');
