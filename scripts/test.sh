@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 source scripts/build-env.sh
+node tests/web/node-version.cjs
 scripts/web.sh --build
 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 # -noreset: the server must not restart whenever its last client has gone, or a
