@@ -9,7 +9,13 @@ scripts/install-deps.sh
 source scripts/build-env.sh
 node tests/web/node-version.cjs
 scripts/web.sh --build
-npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+# The browser tests' packages, installed again only when the lockfile differs from the one
+# they were last installed from: a second run needs no network.
+installed_lock=tests/web/node_modules/.installed-package-lock.json
+if ! cmp -s tests/web/package-lock.json "$installed_lock"; then
+  npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+  cp tests/web/package-lock.json "$installed_lock"
+fi
 # -noreset: the server must not restart whenever its last client has gone, or a
 # designer started in that moment finds no display.
 xvfb-run -a -s "-screen 0 1920x1200x24 -noreset" \
