@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once optimised, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, each on a virtual X display. The
-# optimised run includes the web build's tests in headless Chromium.
+# optimised run builds the web site and runs its tests in real browsers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 source scripts/build-env.sh
 node tests/web/node-version.cjs
-scripts/web.sh --build
 # The browser tests' packages, installed again only when the lockfile differs from the one
 # they were last installed from: a second run needs no network.
 installed_lock=tests/web/node_modules/.installed-package-lock.json
