@@ -16,7 +16,7 @@ packages=(
 )
 
 missing=()
-# Node.js and npm drive the browser tests; any recent Node.js on the PATH will do.
+# Node.js and npm drive the browser tests: Node.js 18 or later, the first node on the PATH.
 command -v node >/dev/null && command -v npm >/dev/null || missing+=(nodejs npm)
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

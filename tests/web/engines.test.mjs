@@ -19,6 +19,7 @@ const emeraldGreen = 'Colors/Main Color/Emerald Green';
 const arrowDrags = ['drag:19,0', 'drag:20,0', 'drag:0,19'];
 const holdMilliseconds = 800;  // longer than the page's half-second hold
 const buttonNames = ['left', 'middle', 'right'];
+const cpuSlowdown = 6;
 const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
 
 // How the page starts, seen from its first script: the WebGL contexts handed out on any canvas
@@ -386,10 +387,13 @@ async function walkDesigner(engine, name) {
   assert.deepEqual(await engine.errors(), []);
 }
 
-// Each engine as the walk drives it, and how its browser is closed again.
-async function openPuppeteer(launch) {
+// Each engine as the walk drives it, and how its browser is closed again. `prepare(page)`
+// may set the page up before it loads.
+async function openPuppeteer(launch, prepare) {
   const browser = await launch();
-  return {engine: puppeteerEngine(await browser.newPage()), close: () => browser.close()};
+  const page = await browser.newPage();
+  await prepare?.(page);
+  return {engine: puppeteerEngine(page), close: () => browser.close()};
 }
 
 const engines = {
@@ -412,6 +416,21 @@ describe('the designer in every engine', () => {
       }
     });
   }
+
+  // A machine that many times slower (the protocol's Emulation.setCPUThrottlingRate): the page
+  // is still painted before its context is made, and its first frame is the native one.
+  test(`chromium, its CPU slowed ${cpuSlowdown} times: the start`, async () => {
+    const {engine, close} = await openPuppeteer(launchChromium, page => page.emulateCPUThrottling(cpuSlowdown));
+    try {
+      await engine.open(served.url);
+      await until(engine, designerRuns, 'the designer');
+      const {paintedAt, contextAt} = await assertStart(engine, 'the slowed start');
+      console.log(`slowed ${cpuSlowdown} times: painted at ${paintedAt} ms, its context asked for at ${contextAt} ms`);
+      await assertMatches(engine, natives.start, 'slowed', 'first frame');
+    } finally {
+      await close();
+    }
+  });
 });
 
 // ---- Browsers that cannot run the designer: the notice in the picture's place. ----

@@ -121,34 +121,38 @@ function watchContext(canvas) {
   canvas.addEventListener('webglcontextcreationerror', function () { PageNotice.show('webgl'); });
 }
 
-// Once the page's text and buttons are on the screen: the browser says when
-// it has shown the page's first contents, and the context, whose making keeps the browser's
-// graphics busy, is asked for only then. A browser that does not say goes on two frames
-// later; a hidden page paints nothing, and goes on at once.
+// Once the page's text and buttons are on the screen: the browser says when it has shown the
+// page's first contents, and the context, whose making keeps the browser's graphics busy, is
+// asked for only then, however long that takes. A browser that does not say goes on two
+// animation frames later. A hidden page paints nothing and goes on at once, and so does a page
+// hidden before it was painted, of which the browser says no paint; a page the browser keeps
+// from the screen goes on once it is painted or hidden.
 function afterPaint(next) {
-  var done = false;
+  var done = false, observer = null;
   function go() {
     if (done) return;
     done = true;
+    if (observer) observer.disconnect();
+    document.removeEventListener('visibilitychange', goIfHidden);
     next();
+  }
+  function goIfHidden() {
+    if (document.visibilityState == 'hidden') go();
   }
   if (document.visibilityState == 'hidden') {
     go();
     return;
   }
-  var paints = typeof PerformanceObserver == 'function' && PerformanceObserver.supportedEntryTypes || [];
-  if (paints.indexOf('paint') >= 0) {
-    var observer = new PerformanceObserver(function (list) {
-      if (!list.getEntriesByName('first-contentful-paint').length) return;
-      observer.disconnect();
-      go();
-    });
-    observer.observe({type: 'paint', buffered: true});
-    // No paint may ever be said of a page that the browser keeps from the screen.
-    setTimeout(go, 1000);
-  } else {
+  document.addEventListener('visibilitychange', goIfHidden);
+  var entryTypes = typeof PerformanceObserver == 'function' && PerformanceObserver.supportedEntryTypes || [];
+  if (entryTypes.indexOf('paint') < 0) {
     requestAnimationFrame(function () { requestAnimationFrame(go); });
+    return;
   }
+  observer = new PerformanceObserver(function (list) {
+    if (list.getEntriesByName('first-contentful-paint').length) go();
+  });
+  observer.observe({type: 'paint', buffered: true});
 }
 
 var PageStart = {
