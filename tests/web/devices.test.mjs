@@ -326,3 +326,112 @@ test('on a desktop at 2 device pixels per CSS pixel, the picture is the native o
   await assertMatchesNative(page, 'dense desktop');
   await browser.close();
 });
+
+// Every screen and every preference, one page each: the page never scrolls sideways, and what a
+// person there does reaches what they want.
+const shiftF10 = async page => {
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('F10');
+  await page.keyboard.up('Shift');
+};
+const cdp = async (page, method, parameters) => (await page.target().createCDPSession()).send(method, parameters);
+const centreOf = async (page, selector) => {
+  const box = await (await page.$(selector)).boundingBox();
+  return {x: box.x + box.width / 2, y: box.y + box.height / 2};
+};
+// In the page: whether the menu entry is whole within the window, and nothing covers it.
+const withinReach = label => {
+  const item = [...document.querySelectorAll('.popup-menu li')].find(item => item.textContent == label);
+  const box = item.getBoundingClientRect(), x = box.x + box.width / 2;
+  return box.bottom <= innerHeight && [box.top + 1, box.bottom - 1].every(y => document.elementFromPoint(x, y) == item);
+};
+
+// Colors, Main Color, then Lich Purple, out of reach at first, brought within reach and chosen.
+async function chooseLichPurple(page, by) {
+  const press = ({x, y}) => by == 'finger' ? tap(page, x, y) : page.mouse.click(x, y);
+  if (by == 'keys') {
+    await page.focus('#menu-button');
+    for (const key of ['Enter', 'ArrowDown', 'ArrowRight', 'Enter', 'End']) await page.keyboard.press(key);
+  } else {
+    await press(await centreOf(page, '#menu-button'));
+    for (const label of ['Colors', 'Main Color']) await press(await entryCentre(page, label));
+    assert.equal(await page.evaluate(withinReach, 'Lich Purple'), false, 'the list fitted the window to begin with');
+    const {x, y} = await centreOf(page, '.popup-menu:last-of-type');
+    if (by == 'finger') await touch(page, [80, 40, 0, -40, -80].map(dy => ({x, y: y + dy})));
+    else await page.mouse.move(x, y).then(() => page.mouse.wheel({deltaY: 400}));
+  }
+  await page.waitForFunction(withinReach, {timeout: 10000}, 'Lich Purple')
+    .catch(() => assert.fail(`Lich Purple never came within reach by ${by}`));
+  await (by == 'keys' ? page.keyboard.press('Enter') : press(await entryCentre(page, 'Lich Purple')));
+  await saying(page, 'Main Color: Lich Purple');
+}
+
+const screens = [
+  {screen: 'a phone on its side, by finger', viewport: {width: 844, height: 390, isMobile: true, hasTouch: true}, by: 'finger'},
+  {screen: 'a window 256 px tall, by the wheel', viewport: {width: 1000, height: 256}, by: 'wheel'},
+  {screen: 'a window 200 px tall, by the keys', viewport: {width: 600, height: 200}, by: 'keys'},
+  {screen: 'a phone 320 px wide', viewport: {width: 320, height: 640, isMobile: true, hasTouch: true}},
+  {screen: 'a desktop zoomed to 400%, its text at 200%', viewport: {width: 320, height: 256, deviceScaleFactor: 4}, text: 32},
+  {screen: 'a desktop in a contrast theme', viewport: desktop, forced: true},
+  {screen: 'a desktop with a mouse, the focus coming back', viewport: desktop, focus: true},
+];
+describe('on every screen', () => {
+  let browser;
+  before(async () => { browser = await launchChromium(); });
+  after(() => browser?.close());
+
+  for (const {screen, viewport, by, text, forced, focus} of screens) test(screen, async () => {
+    const page = await openDesigner(browser, served.url, {viewport});
+    if (text) await cdp(page, 'Page.setFontSizes', {fontSizes: {standard: text}});
+    const {scrollWidth, width, hint, overflowing} = await page.evaluate(() => ({
+      scrollWidth: document.documentElement.scrollWidth, width: document.documentElement.clientWidth,
+      hint: getComputedStyle(document.getElementById('hint')).fontSize,
+      overflowing: [...document.querySelectorAll('#controls button')].filter(button => button.getClientRects().length &&
+        (button.scrollWidth > button.clientWidth || button.scrollHeight > button.clientHeight)).map(button => button.textContent)}));
+    assert.equal(scrollWidth, width, 'the page scrolls sideways');
+    assert.deepEqual(overflowing, [], 'these buttons overflow with their text');
+    if (text) assert.equal(hint, `${13 * text / 16}px`, 'the hint keeps its size');
+    if (by) await chooseLichPurple(page, by);
+    if (forced) {
+      await cdp(page, 'Emulation.setEmulatedMedia', {features: [{name: 'forced-colors', value: 'active'}]});
+      await page.focus('#canvas');
+      await shiftF10(page);
+      const entry = await page.$('.popup-menu li'), look = () => entry.screenshot({captureBeyondViewport: false});
+      const focusedLook = await look();
+      await page.keyboard.press('ArrowDown');
+      assert.notDeepEqual(await look(), focusedLook, 'the focused entry looks like the others');
+    }
+    if (focus) {
+      await page.click('#pad [data-orbit="left"]');
+      await saying(page, 'Seen from the front: the eye 5° left, 0° up');
+      await page.click('#keys-button');
+      await page.click('#pad [data-key="w"]');
+      await saying(page, 'Upper arm, left side: x −5°');
+      // From the Menu button on, the focus is never on the body, however quickly the menu comes and goes.
+      await page.focus('#menu-button');
+      await page.evaluate(() => (function watch() {
+        if (document.activeElement == document.body) window.focusOnBody = true;
+        requestAnimationFrame(watch);
+      })());
+      await page.keyboard.press('Enter');
+      await page.keyboard.press('Escape');
+      assert.equal(await focused(page), 'menu-button');
+      await page.focus('#canvas');
+      await shiftF10(page);
+      await page.setViewport({...desktop, height: 700}).then(() => settled(page));
+      assert.equal(await openLists(page), 1, 'a new height closed the menu');
+      await page.setViewport({...desktop, width: 900}).then(() => settled(page));
+      assert.deepEqual([await openLists(page), await focused(page)], [0, 'canvas'], 'a new width');
+      for (const [width, opener] of [[700, '#canvas'], [900, '#menu-button'], [500, '#canvas'], [1000, '#menu-button']]) {
+        await page.focus(opener);
+        await (opener == '#canvas' ? shiftF10(page) : page.keyboard.press('Enter'));
+        await page.setViewport({...desktop, width});
+      }
+      await page.waitForFunction(() => !document.querySelector('.popup-menu, .popup-menu-closed'), {timeout: 10000});
+      assert.equal(await focused(page), 'menu-button');
+      assert.equal(await page.evaluate(() => window.focusOnBody), undefined, 'the focus fell to the body');
+    }
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
+});
