@@ -11,7 +11,7 @@ mergeInto(LibraryManager.library, {
     current: 0,        // the menu that entries are added to, 0 for none
     byButton: {},      // menu id attached to each mouse button
     open: null,        // the top list of the open menu, if one is open
-    opener: null,      // what opened it, the canvas or the menu button, which has the keys back
+    opener: null,      // what opened it, the canvas or the menu button: the keys go back to it
     openWidth: 0,      // the window's width when it opened
     dismissal: null,   // the press that last closed the menu by landing elsewhere
     swallowClick: false,
@@ -187,7 +187,7 @@ mergeInto(LibraryManager.library, {
       if (count) PopupMenus.focusInView(items[((index % count) + count) % count]);
     },
 
-    // The keys' entry is scrolled into its list's view; the page itself never scrolls.
+    // Gives the entry the keys, scrolled into its list's view; the page itself never scrolls.
     focusInView: function(item) {
       var list = item.parentNode, top = item.offsetTop, bottom = top + item.offsetHeight;
       item.focus({preventScroll: true});
