@@ -97,6 +97,11 @@ const saying = (page, words, before = null) => page.waitForFunction((words, befo
 // The picture's whole description, which the canvas carries when the focus comes to it.
 const pictureWords = page => page.evaluate(() => document.getElementById('picture-words').textContent);
 const focused = page => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
+const shiftF10 = async page => {
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('F10');
+  await page.keyboard.up('Shift');
+};
 
 describe('on a phone', () => {
   let browser, page, start;
@@ -202,11 +207,6 @@ test('from the keyboard alone, the menu opens, walks, closes and chooses', async
   const browser = await launchChromium();
   const page = await openDesigner(browser, served.url);
   const start = await canvasPicture(page);
-  const shiftF10 = async () => {
-    await page.keyboard.down('Shift');
-    await page.keyboard.press('F10');
-    await page.keyboard.up('Shift');
-  };
   const keys = async (...names) => { for (const name of names) await page.keyboard.press(name); };
 
   await keys('Tab');
@@ -217,7 +217,7 @@ test('from the keyboard alone, the menu opens, walks, closes and chooses', async
     'Shoulder Color: Ultramarines Blue; Metal Color: Gunmetal; Weapon Color: Blood Red; Eye color: Blood Red. ' +
     'Left weapon: Bolt pistol; Right weapon: Bolter. Keys pose: Upper arm, left side (x 0°, y 0°). Idle off.');
   await assertAccessible(page, 'desktop, menu closed');
-  await shiftF10();
+  await shiftF10(page);
   assert.equal(await focused(page), 'Pieces');
   await assertAccessible(page, 'desktop, menu open');
   assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.popup-menu, .popup-menu li')]
@@ -240,7 +240,7 @@ test('from the keyboard alone, the menu opens, walks, closes and chooses', async
   assert.equal(await focused(page), 'canvas');
   assert.ok(mismatchedPixels(await canvasPicture(page), start) <= allowedMismatch(start), 'closing chose something');
 
-  await shiftF10();
+  await shiftF10(page);
   await keys('ArrowDown', 'Enter', ' ', 'ArrowDown', 'Enter');
   assert.equal(await openLists(page), 0);
   assert.equal(await focused(page), 'canvas');
@@ -305,9 +305,7 @@ test('the arrows turn the view as a drag would, within its limits, and say where
   assert.equal(await page.evaluate(() => arrowsScroll), false, 'an arrow was left to scroll the page');
 
   // The idle sway's own motion is never said.
-  await page.keyboard.down('Shift');
-  await page.keyboard.press('F10');
-  await page.keyboard.up('Shift');
+  await shiftF10(page);
   await page.keyboard.press('End');
   await page.keyboard.press('Enter');
   await saying(page, 'Idle on');
@@ -325,4 +323,94 @@ test('on a desktop at 2 device pixels per CSS pixel, the picture is the native o
   assert.equal(await page.evaluate(() => canvas.getBoundingClientRect().width), 700);
   await assertMatchesNative(page, 'dense desktop');
   await browser.close();
+});
+
+// Every screen and every preference, one page each: nothing scrolls sideways, the text follows
+// the size the person chose, and what a person does there reaches what they want.
+const cdp = async (page, method, parameters) => (await page.target().createCDPSession()).send(method, parameters);
+const openFrom = async (page, opener) => {
+  await page.focus(opener);
+  await (opener == '#canvas' ? shiftF10(page) : page.keyboard.press('Enter'));
+};
+// In the page: whether the menu entry is whole within the window, and nothing covers it.
+const withinReach = label => {
+  const item = [...document.querySelectorAll('.popup-menu li')].find(item => item.textContent == label);
+  const box = item.getBoundingClientRect(), x = box.x + box.width / 2;
+  return box.bottom <= innerHeight && [box.top + 1, box.bottom - 1].every(y => document.elementFromPoint(x, y) == item);
+};
+
+// Colors, Main Color, then Lich Purple, out of reach at first, brought within reach and chosen.
+async function chooseLichPurple(page, by) {
+  const press = ({x, y}) => by == 'finger' ? tap(page, x, y) : page.mouse.click(x, y);
+  if (by == 'keys') {
+    await openFrom(page, '#menu-button');
+    for (const key of ['ArrowDown', 'ArrowRight', 'Enter', 'End']) await page.keyboard.press(key);
+  } else {
+    await (by == 'finger' ? page.tap('#menu-button') : page.click('#menu-button'));
+    for (const label of ['Colors', 'Main Color']) await press(await entryCentre(page, label));
+    assert.equal(await page.evaluate(withinReach, 'Lich Purple'), false, 'the list fitted the window to begin with');
+    const {x, y} = await entryCentre(page, 'Skull White');
+    if (by == 'finger') await touch(page, [0, -40, -80, -120, -160].map(dy => ({x, y: y + dy})));
+    else await page.mouse.move(x, y).then(() => page.mouse.wheel({deltaY: 400}));
+  }
+  await page.waitForFunction(withinReach, {timeout: 10000}, 'Lich Purple')
+    .catch(() => assert.fail(`Lich Purple never came within reach by ${by}`));
+  await (by == 'keys' ? page.keyboard.press('Enter') : press(await entryCentre(page, 'Lich Purple')));
+  await saying(page, 'Main Color: Lich Purple');
+}
+
+const screens = [
+  {screen: 'a phone on its side, by finger', viewport: {width: 844, height: 390, isMobile: true, hasTouch: true}, by: 'finger'},
+  {screen: 'a window 256 px tall, by the wheel', viewport: {width: 1000, height: 256}, by: 'wheel'},
+  {screen: 'a window 200 px tall, by the keys', viewport: {width: 600, height: 200}, by: 'keys'},
+  {screen: 'a phone 320 px wide', viewport: {width: 320, height: 640, isMobile: true, hasTouch: true}},
+  {screen: 'a desktop zoomed to 400%, its text at 200%', viewport: {width: 320, height: 256, deviceScaleFactor: 4}, text: 32},
+  {screen: 'a desktop in a contrast theme', viewport: desktop, forced: true},
+  {screen: 'a desktop with a mouse, the focus coming back', viewport: desktop, focus: true},
+];
+describe('on every screen', () => {
+  let browser;
+  before(async () => { browser = await launchChromium(); });
+  after(() => browser?.close());
+
+  for (const {screen, viewport, by, text = 16, forced, focus} of screens) test(screen, async () => {
+    const page = await openDesigner(browser, served.url, {viewport});
+    await cdp(page, 'Page.setFontSizes', {fontSizes: {standard: text}});
+    assert.deepEqual(await page.evaluate(() => [document.documentElement.scrollWidth - document.documentElement.clientWidth,
+      getComputedStyle(document.getElementById('hint')).fontSize]), [0, `${13 * text / 16}px`], 'sideways scroll, text size');
+    if (by) await chooseLichPurple(page, by);
+    if (forced) {
+      await cdp(page, 'Emulation.setEmulatedMedia', {features: [{name: 'forced-colors', value: 'active'}]});
+      await openFrom(page, '#canvas');
+      const entry = await page.$('.popup-menu li'), look = () => entry.screenshot({captureBeyondViewport: false});
+      const focusedLook = await look();
+      await page.keyboard.press('ArrowDown');
+      assert.notDeepEqual(await look(), focusedLook, 'the focused entry looks like the others');
+    }
+    if (focus) {
+      await page.click('#pad [data-orbit="left"]');
+      await saying(page, 'Seen from the front: the eye 5° left, 0° up');
+      // From the Menu button on, the focus is never on the body, however quickly the menu comes and goes.
+      await openFrom(page, '#menu-button');
+      await page.evaluate(() => (function watch() {
+        if (document.activeElement == document.body) window.focusOnBody = true;
+        requestAnimationFrame(watch);
+      })());
+      await page.keyboard.press('Escape');
+      assert.equal(await focused(page), 'menu-button');
+      await openFrom(page, '#canvas');
+      await page.setViewport({...desktop, height: 700}).then(() => settled(page));
+      assert.equal(await openLists(page), 1, 'a new height closed the menu');
+      await page.setViewport({...desktop, width: 900}).then(() => settled(page));
+      assert.deepEqual([await openLists(page), await focused(page)], [0, 'canvas'], 'a new width');
+      for (const [width, opener] of [[700, '#canvas'], [900, '#menu-button'], [500, '#canvas'], [1000, '#menu-button']]) {
+        await openFrom(page, opener);
+        await page.setViewport({...desktop, width});
+      }
+      await page.waitForFunction(() => !document.querySelector('.popup-menu, .popup-menu-closed'), {timeout: 10000});
+      assert.equal(await page.evaluate(() => window.focusOnBody), undefined, 'the focus fell to the body');
+    }
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
 });

@@ -1,5 +1,5 @@
 // The page's key pad: the designer's keys and the arrows as buttons, for screens without a
-// keyboard.
+// keyboard and for a person who points but does not drag.
 
 mergeInto(LibraryManager.library, {
   // ---- The key pad: the designer's keys as buttons, for screens without a keyboard. ----
@@ -45,7 +45,18 @@ mergeInto(LibraryManager.library, {
       KeyPad.held = null;
     },
 
-    listen: function(pad) {
+    // The Keys button shows or hides the pad's keys beside its arrows, where the page hides
+    // them (style.css). Like the pad's, it leaves the focus where it is.
+    listenOnDisclosure: function(button) {
+      if (!button) return;
+      button.addEventListener('mousedown', function(event) { event.preventDefault(); });
+      button.addEventListener('click', function() {
+        button.setAttribute('aria-expanded', String(button.getAttribute('aria-expanded') != 'true'));
+      });
+    },
+
+    listen: function(pad, disclosure) {
+      KeyPad.listenOnDisclosure(disclosure);
       if (!pad) return;
       pad.querySelectorAll('button[data-key], button[data-orbit]').forEach(function(button) {
         button.addEventListener('mousedown', function(event) { event.preventDefault(); });

@@ -1,7 +1,8 @@
 // The toolkit's pop-up menus, shown as an HTML menu over the page: built from the
 // designer's own menu calls, and choosing an entry calls the designer's own handler with
 // its value. The mouse opens submenus on hover, a finger by a tap, and the keyboard works
-// it as any menu on the web: arrows, Home and End, Enter or Space, Escape.
+// it as any menu on the web: arrows, Home and End, Enter or Space, Escape. A list taller
+// than the screen scrolls within itself, by finger, wheel or keys.
 
 mergeInto(LibraryManager.library, {
   $PopupMenus__deps: ['$Frames'],
@@ -10,6 +11,8 @@ mergeInto(LibraryManager.library, {
     current: 0,        // the menu that entries are added to, 0 for none
     byButton: {},      // menu id attached to each mouse button
     open: null,        // the top list of the open menu, if one is open
+    opener: null,      // what opened it, the canvas or the menu button: the keys go back to it
+    openWidth: 0,      // the window's width when it opened
     dismissal: null,   // the press that last closed the menu by landing elsewhere
     swallowClick: false,
     button: null,      // the page's menu button, which tells whether the menu is open
@@ -30,6 +33,7 @@ mergeInto(LibraryManager.library, {
       list.className = 'popup-menu';
       list.setAttribute('role', 'menu');
       list.parentList = parentList || null;
+      list.addEventListener('scroll', function() { PopupMenus.placeFrom(list.submenu); });
       menu.entries.forEach(function(entry) {
         var item = document.createElement('li');
         item.setAttribute('role', 'menuitem');
@@ -73,14 +77,29 @@ mergeInto(LibraryManager.library, {
     },
 
     // Places a list at (x, y) in the page, moved inwards where it would cross an edge;
-    // `leftX` is where it goes instead when it does not fit to the right.
+    // `leftX` is where it goes instead when it does not fit to the right. It is never taller
+    // than the page's window.
     place: function(list, x, y, leftX) {
-      var size = list.getBoundingClientRect(), width = size.width, height = size.height;
       var right = document.documentElement.clientWidth, bottom = document.documentElement.clientHeight;
+      list.style.maxHeight = bottom + 'px';
+      var size = list.getBoundingClientRect(), width = size.width, height = size.height;
       if (x + width > right) x = leftX !== undefined ? leftX - width : right - width;
       if (y + height > bottom) y = bottom - height;
       list.style.left = Math.max(0, x) + 'px';
       list.style.top = Math.max(0, y) + 'px';
+    },
+
+    // Places this list and the submenus open from it: the top list where it was opened, a
+    // submenu beside the entry that opens it, wherever its list has scrolled to.
+    placeFrom: function(list) {
+      for (; list; list = list.submenu) {
+        if (!list.parentList) {
+          PopupMenus.place(list, list.openedAt.x, list.openedAt.y);
+          continue;
+        }
+        var box = list.parentList.openItem.getBoundingClientRect();
+        PopupMenus.place(list, box.right, box.top, box.left);
+      }
     },
 
     openSubmenu: function(parentList, item, id) {
@@ -89,12 +108,11 @@ mergeInto(LibraryManager.library, {
       PopupMenus.closeSubmenu(parentList);
       var list = PopupMenus.build(menu, parentList);
       PopupMenus.container().appendChild(list);
-      var box = item.getBoundingClientRect();
-      PopupMenus.place(list, box.right, box.top, box.left);
       item.classList.add('open');
       item.setAttribute('aria-expanded', 'true');
       parentList.openItem = item;
       parentList.submenu = list;
+      PopupMenus.placeFrom(list);
     },
 
     closeSubmenu: function(list) {
@@ -109,30 +127,35 @@ mergeInto(LibraryManager.library, {
 
     // Opens a menu at (x, y). A menu opened by a press lets the click of that press go by
     // unheard: after a held finger's lift it would choose whatever entry lies under it.
+    // Closed, it gives the keys back to what opened it: `how.opener`, or else the canvas.
     show: function(id, x, y, how) {
       PopupMenus.close();
       var menu = PopupMenus.menu(id);
       if (!menu) return;
       var list = PopupMenus.build(menu);
+      list.openedAt = {x: x, y: y};
       PopupMenus.container().appendChild(list);
-      PopupMenus.place(list, x, y);
+      PopupMenus.placeFrom(list);
       PopupMenus.open = list;
+      PopupMenus.opener = how && how.opener || Module['canvas'];
+      PopupMenus.openWidth = window.innerWidth;
       PopupMenus.showExpanded(true);
       if (how && how.byPress) PopupMenus.swallowClick = true;
       if (how && how.focus) PopupMenus.focusItem(list, 0);
     },
 
     // The menu the right button carries, opened from the keyboard or the menu button.
-    showFromKeyboard: function(x, y, byPress) {
-      PopupMenus.show(PopupMenus.byButton[2 /* GLUT_RIGHT_BUTTON */], x, y, {focus: true, byPress: byPress});
+    showFromKeyboard: function(x, y, byPress, opener) {
+      PopupMenus.show(PopupMenus.byButton[2 /* GLUT_RIGHT_BUTTON */], x, y, {focus: true, byPress: byPress, opener: opener});
     },
 
-    // Closing returns the keys to the canvas, unless the page itself lost them. The canvas has
-    // them before the menu goes: a screen reader that sees the focused entry's menu taken away
-    // first moves on to the canvas without a word.
-    close: function(keepFocus) {
+    // Closing, however it comes, returns the keys to what opened the menu, also while the
+    // window is away: they are there when it comes back. The opener has them before the menu
+    // goes: a screen reader that sees the focused entry's menu taken away first moves on to
+    // the opener without a word.
+    close: function() {
       if (!PopupMenus.open) return;
-      if (!keepFocus && Module['canvas']) Module['canvas'].focus({preventScroll: true});
+      if (PopupMenus.opener) PopupMenus.opener.focus({preventScroll: true});
       for (var list = PopupMenus.open; list; list = list.submenu) PopupMenus.fade(list);
       PopupMenus.open = null;
       PopupMenus.showExpanded(false);
@@ -161,7 +184,15 @@ mergeInto(LibraryManager.library, {
 
     focusItem: function(list, index) {
       var items = list.children, count = items.length;
-      if (count) items[((index % count) + count) % count].focus({preventScroll: true});
+      if (count) PopupMenus.focusInView(items[((index % count) + count) % count]);
+    },
+
+    // Gives the entry the keys, scrolled into its list's view; the page itself never scrolls.
+    focusInView: function(item) {
+      var list = item.parentNode, top = item.offsetTop, bottom = top + item.offsetHeight;
+      item.focus({preventScroll: true});
+      if (top < list.scrollTop) list.scrollTop = top;
+      if (bottom > list.scrollTop + list.clientHeight) list.scrollTop = bottom - list.clientHeight;
     },
 
     // The keys of an open menu work on the list holding the focus, or on the deepest
@@ -192,7 +223,7 @@ mergeInto(LibraryManager.library, {
           if (list.parentList) {
             var parentItem = list.parentList.openItem;
             PopupMenus.closeSubmenu(list.parentList);
-            parentItem.focus({preventScroll: true});
+            PopupMenus.focusInView(parentItem);
           }
           break;
         case 'Escape': case 'Tab': PopupMenus.close(); break;
@@ -203,7 +234,8 @@ mergeInto(LibraryManager.library, {
     },
 
     // A press anywhere but on the menu closes it without choosing; so do Escape, leaving
-    // the page and a change of the page's size. The menu button opens the same menu.
+    // the window and a new width of the page. A new height alone, such as a phone's toolbar
+    // coming or going, only moves the lists within it. The menu button opens the same menu.
     listen: function(menuButton) {
       document.addEventListener('pointerdown', function(event) {
         PopupMenus.swallowClick = false;
@@ -219,8 +251,15 @@ mergeInto(LibraryManager.library, {
         event.stopPropagation();
       }, true);
       document.addEventListener('keydown', PopupMenus.onKey, true);
-      window.addEventListener('blur', function() { PopupMenus.close(true); });
-      window.addEventListener('resize', function() { PopupMenus.close(true); });
+      window.addEventListener('blur', function() { PopupMenus.close(); });
+      window.addEventListener('resize', function() {
+        if (!PopupMenus.open) return;
+        if (window.innerWidth != PopupMenus.openWidth) {
+          PopupMenus.close();
+        } else {
+          PopupMenus.placeFrom(PopupMenus.open);
+        }
+      });
       if (menuButton) PopupMenus.listenOnButton(menuButton);
     },
 
@@ -231,7 +270,7 @@ mergeInto(LibraryManager.library, {
       PopupMenus.showExpanded(false);
       function openBelow(byPress) {
         var box = button.getBoundingClientRect();
-        PopupMenus.showFromKeyboard(box.left, box.bottom, byPress);
+        PopupMenus.showFromKeyboard(box.left, box.bottom, byPress, button);
       }
       button.addEventListener('pointerdown', function(event) {
         if (event.button != 0 || PopupMenus.dismissal === event) return;

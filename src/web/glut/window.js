@@ -78,7 +78,7 @@ mergeInto(LibraryManager.library, {
     KeyInput.listen(canvas);
     WindowSize.observe(canvas);
     WindowSize.watchDensity(canvas);
-    KeyPad.listen(document.getElementById('pad'));
+    KeyPad.listen(document.getElementById('pad'), document.getElementById('keys-button'));
     PopupMenus.listen(document.getElementById('menu-button'));
     Frames.listen();
   },
