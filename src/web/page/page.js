@@ -157,28 +157,18 @@ function afterPaint(next) {
 }
 
 // The picture of the start: the designer's first frame, made by the native designer
-// (scripts/screenshot.sh), at 1 and 2 device pixels a CSS pixel. It stands in the picture's
-// place from the page's first paint until the designer draws, in the same frame. A design
-// kept for the tab is not the start's: the place then stays as it is until it is drawn. An
-// image that does not come, or is no image, leaves the place blank.
+// (scripts/screenshot.sh), at 1 and 2 device pixels a CSS pixel. Where start-picture.js let it
+// show, it stands in the picture's place from the page's first paint until the designer
+// draws, in the same frame, or until a notice. An image that does not come, or is no image,
+// leaves the place blank.
 var StartPicture = {
   image: document.getElementById('start-picture'),
-  // The name session.js keeps the tab's copy under.
-  copyKey: 'korvath-designer-session',
 
-  keptDesign: function () {
-    try {
-      return window.sessionStorage.getItem(StartPicture.copyKey) !== null;
-    } catch (refused) {
-      return false;
-    }
-  },
-
-  show: function () {
+  listen: function () {
     var image = StartPicture.image;
-    if (!image || StartPicture.keptDesign()) return;
+    if (!image) return;
     image.addEventListener('error', StartPicture.remove);
-    if (!image.complete || image.naturalWidth > 0) image.hidden = false;
+    if (image.complete && !image.naturalWidth) StartPicture.remove();
   },
 
   remove: function () {
@@ -264,7 +254,7 @@ var PageStart = {
       PageStart.cannot('webassembly');
       return;
     }
-    if (typeof WebGLRenderingContext != 'undefined') StartPicture.show();
+    StartPicture.listen();
     EarlyInput.listen();
     var compiled = compileDesigner();
     // Whatever else stops the start, a file that did not come is no unhandled error.
