@@ -1,11 +1,11 @@
-// The page's start. The document asks for the designer's runtime (korvath-designer.js) and
-// its WebAssembly as it is read, so both come while the page paints; the WebAssembly is
-// compiled as it streams in. Once the page's text, buttons and the picture's place are on
-// the screen, the designer's own canvas is asked for its WebGL context, the one the page
-// keeps for its whole life, and the runtime runs and draws in it. Each step is a task of its
-// own, so that the page answers meanwhile. Where the browser cannot run the designer, and
-// when it takes the picture's graphics away, a short notice in the picture's place says what
-// is missing and what to try.
+// The page's start. The document asks for the picture of the start, then the designer's
+// runtime (korvath-designer.js) and its WebAssembly as it is read, so all come while the page
+// paints; the WebAssembly is compiled as it streams in. Once the page's text, buttons and the
+// picture's place (showing the picture of the start) are on the screen, the designer's own
+// canvas is asked for its WebGL context, the one the page keeps for its whole life, and the
+// runtime runs and draws in it. Each step is a task of its own, so that the page answers
+// meanwhile. Where the browser cannot run the designer, and when it takes the picture's
+// graphics away, a short notice in the picture's place says what is missing and what to try.
 var Module = {canvas: document.getElementById('canvas')};
 
 var PageNotice = {
