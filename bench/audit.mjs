@@ -22,6 +22,7 @@ export async function audit(url) {
     return {
       scores: categories.map(category => Math.round(100 * lhr.categories[category].score)),
       blocking: lhr.audits['total-blocking-time'].numericValue,
+      largest: lhr.audits['largest-contentful-paint'].numericValue,
       metrics: ['first-contentful-paint', 'largest-contentful-paint', 'speed-index', 'cumulative-layout-shift']
         .map(id => `${lhr.audits[id].title.toLowerCase()} ${lhr.audits[id].displayValue}`).join(', '),
       flagged, warnings: lhr.runWarnings,

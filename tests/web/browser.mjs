@@ -132,11 +132,19 @@ export function settled(page) {
 // it, and the picture and an open menu with it.
 export async function canvasPicture(page) {
   await settled(page);
-  const png = PNG.sync.read(await (await page.$('#canvas')).screenshot({captureBeyondViewport: false}));
+  return pictureOf(await (await page.$('#canvas')).screenshot({captureBeyondViewport: false}));
+}
+
+// A PNG file's picture: {width, height, rgb}.
+export function pictureOf(file) {
+  const png = PNG.sync.read(file);
   const rgb = Buffer.alloc(png.width * png.height * 3);
   for (let i = 0, j = 0; i < png.data.length; i += 4, j += 3) png.data.copy(rgb, j, i, i + 3);
   return {width: png.width, height: png.height, rgb};
 }
+
+// The site's picture of the start, size by size pixels.
+export const startPicture = size => pictureOf(readFileSync(join(site, `start-${size}.png`)));
 
 // The native designer's frame after the same menu choices, in a window of size by size.
 export function nativePicture(choices, size = canvasSize) {

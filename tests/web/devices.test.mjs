@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import {after, before, describe, test} from 'node:test';
 import {AxePuppeteer} from '@axe-core/puppeteer';
 import {
-  allowedMismatch, canvasPicture, desktop, keep, launchChromium, mismatchedPixels, nativePicture,
+  allowedMismatch, canvasPicture, desktop, keep, launchChromium, mismatchedPixels, nativePicture, startPicture,
   openDesigner, serveSite, settled,
 } from './browser.mjs';
 
@@ -33,6 +33,7 @@ async function assertMatchesNative(page, name) {
   console.log(`${name}, ${size} by ${size}: ${mismatched} pixels differ`);
   if (mismatched > allowedMismatch(web)) console.log(`kept ${keep(web, `${name}-web`)}, ${keep(native, `${name}-native`)}`);
   assert.ok(mismatched <= allowedMismatch(web), `${mismatched} pixels differ`);
+  return web;
 }
 
 // The colour at a point of the 700 by 700 picture, wherever the picture is now.
@@ -318,10 +319,11 @@ test('the arrows turn the view as a drag would, within its limits, and say where
   await browser.close();
 });
 
-test('on a desktop at 2 device pixels per CSS pixel, the picture is the native one at twice the size', async () => {
+test('on a desktop at 2 device pixels per CSS pixel, the picture is the native one at twice the size, as is the start\'s', async () => {
   const {browser, page} = await designerAtDensity(2, desktop);
   assert.equal(await page.evaluate(() => canvas.getBoundingClientRect().width), 700);
-  await assertMatchesNative(page, 'dense desktop');
+  const web = await assertMatchesNative(page, 'dense desktop');
+  assert.ok(mismatchedPixels(web, startPicture(1400)) <= allowedMismatch(web), 'the picture of the start at 2× is not the first frame');
   await browser.close();
 });
 

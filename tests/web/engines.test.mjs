@@ -8,8 +8,8 @@ import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
 import {PNG} from 'pngjs';
 import {
-  allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
-  serveSite, settled, site, whenSettled,
+  allowedMismatch, canvasPicture, canvasSize, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
+  serveSite, settled, site, startPicture, whenSettled,
 } from './browser.mjs';
 import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
 
@@ -23,14 +23,22 @@ const cpuSlowdown = 6;
 const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
 
 // How the page starts, seen from its first script: the WebGL contexts handed out on any canvas
-// (and when the first was), and where the picture's place is before the designer runs.
-const startWatch = `window.pageStart = {contexts: [], contextAt: null,
+// (and when the first was), where the picture's place is before the designer runs, where the
+// picture of the start stood as the first context was asked for, and the layout's shifts
+// where the browser tells of them.
+const startWatch = `window.pageStart = {contexts: [], contextAt: null, image: null, shifts: 0,
   place: JSON.stringify(document.getElementById('canvas').getBoundingClientRect())};
+if (PerformanceObserver.supportedEntryTypes?.includes('layout-shift')) {
+  new PerformanceObserver(list => list.getEntries().forEach(shift => { pageStart.shifts += shift.value; }))
+    .observe({type: 'layout-shift', buffered: true});
+}
 const getContext = HTMLCanvasElement.prototype.getContext;
 HTMLCanvasElement.prototype.getContext = function(type, ...rest) {
   const asked = performance.now(), context = getContext.call(this, type, ...rest);
   if (context && /webgl/.test(type) && !pageStart.contexts.includes(context)) {
+    const image = document.getElementById('start-picture');
     pageStart.contextAt ??= asked;
+    pageStart.image ??= image?.getClientRects().length ? JSON.stringify(image.getBoundingClientRect()) : 'none';
     pageStart.contexts.push(context);
   }
   return context;
@@ -246,17 +254,23 @@ const differs = (a, b) => mismatchedPixels(a, b) > allowedMismatch(a);
 
 // The page's start as its first script saw it: one context, made once the page's own text
 // and buttons were on the screen (where the browser says when that was), and the picture's
-// place where it was before the picture came.
-async function assertStart(engine, what) {
+// place where it was before the picture came; the picture of the start there until the first
+// frame, or never where a design kept for the tab comes back (`kept`).
+async function assertStart(engine, what, {kept = false} = {}) {
   await until(engine, () => window.Frames?.drawn > 0, `${what}: the first frame`);
   const start = await engine.evaluate(() => {
     const paint = performance.getEntriesByName('first-contentful-paint')[0];
     const canvas = document.getElementById('canvas');
     return {contexts: pageStart.contexts.length, contextAt: pageStart.contextAt, paintedAt: paint?.startTime ?? null,
       painted: ['menu-button', 'hint'].every(id => document.getElementById(id).getClientRects().length > 0),
-      samePlace: JSON.stringify(canvas.getBoundingClientRect()) == pageStart.place, busy: canvas.getAttribute('aria-busy')};
+      samePlace: JSON.stringify(canvas.getBoundingClientRect()) == pageStart.place, busy: canvas.getAttribute('aria-busy'),
+      place: pageStart.place, image: pageStart.image, imageGone: !document.getElementById('start-picture'),
+      shifts: pageStart.shifts};
   });
   assert.equal(start.contexts, 1, `${what}: WebGL contexts made`);
+  assert.equal(start.image, kept ? 'none' : start.place, `${what}: the picture of the start, as the context was made`);
+  assert.ok(start.imageGone, `${what}: the picture of the start outlived the first frame`);
+  assert.equal(start.shifts, 0, `${what}: the layout shifted`);
   assert.ok(start.painted, `${what}: the buttons and hint are not shown`);
   if (start.paintedAt !== null) {
     assert.ok(start.paintedAt < start.contextAt,
@@ -274,7 +288,8 @@ async function walkDesigner(engine, name) {
   await engine.open(served.url);
   await until(engine, designerRuns, 'the designer');
   await assertStart(engine, 'the start');
-  await assertMatches(engine, natives.start, name, 'first frame');
+  const first = await assertMatches(engine, natives.start, name, 'first frame');
+  assert.ok(!differs(first, startPicture(canvasSize)), 'the picture of the start is not the first frame');
   // Left alone, the page draws nothing; keys that do nothing and a click without a move draw
   // at most a frame. A new size is drawn at once, and so is the old size again.
   await engine.evaluate(countDraws);
@@ -379,7 +394,7 @@ async function walkDesigner(engine, name) {
   assert.deepEqual(await engine.errors(), []);
   await engine.evaluate(() => { contextLoss.restoreContext(); });
   await until(engine, () => window.Frames?.drawn > 0 && document.getElementById('notice').hidden, 'the designer again');
-  await assertStart(engine, 'the start after the context came back');
+  await assertStart(engine, 'the start after the context came back', {kept: true});
   const again = await engine.picture();
   assert.ok(differs(again, {...again, rgb: Buffer.alloc(again.rgb.length, 255)}), 'the picture is blank');
   await engine.evaluate(loseContext);
@@ -447,7 +462,8 @@ async function assertNotice(browser, kind, words, {beforeLoad, runtime = false, 
   const shown = await page.evaluate(() => {
     const notice = document.getElementById('notice'), box = notice.getBoundingClientRect();
     return {kind: notice.dataset.kind, text: notice.innerText, width: box.width, height: box.height,
-      canvas: document.getElementById('canvas').getClientRects().length};
+      canvas: document.getElementById('canvas').getClientRects().length,
+      image: document.getElementById('start-picture')?.getClientRects().length ?? 0};
   });
   await settled(page);
   assert.equal(shown.kind, kind);
@@ -455,6 +471,7 @@ async function assertNotice(browser, kind, words, {beforeLoad, runtime = false, 
   assert.match(shown.text, /another browser/);
   assert.ok(shown.width > 300 && shown.height > 300, `the notice is ${shown.width} by ${shown.height}`);
   assert.equal(shown.canvas, 0, 'the empty picture shows');
+  assert.equal(shown.image, 0, 'the picture of the start shows');
   // The runtime and its WebAssembly come with the document; where the designer cannot run
   // the runtime is never run, and no second context is made to find out.
   assert.ok(await page.evaluate(() => pageStart.contexts.length <= 1), 'a second WebGL context');
@@ -510,7 +527,7 @@ describe('where the designer cannot run', () => {
     }
   });
 
-  test('Chromium with the runtime or its WebAssembly missing, failing, cut short or corrupt, then reloaded while it starts', async () => {
+  test('Chromium with the runtime or its WebAssembly missing, failing, cut short or corrupt, then reloaded while it starts, and without its picture of the start', async () => {
     const browser = await launchChromium();
     const wasm = 'korvath-designer.wasm', runtime = 'korvath-designer.js';
     const corrupt = content => {
@@ -540,6 +557,16 @@ describe('where the designer cannot run', () => {
       await until(engine, designerRuns, 'the designer after the reloads');
       await assertStart(engine, 'after the reloads');
       assert.deepEqual(await engine.errors(), []);
+      // Without its picture of the start, missing or no image, the designer starts as ever.
+      for (const answer of [() => ({status: 404, body: ''}), () => ({status: 200, contentType: 'image/png', body: 'none'})]) {
+        const context = await browser.createBrowserContext(), page = await context.newPage(), engine = puppeteerEngine(page);
+        await withFile('start-700.png', answer)(page);
+        await engine.open(served.url);
+        await until(engine, designerRuns, 'the designer without its picture of the start');
+        await assertMatches(engine, natives.start, 'chromium', 'without the picture of the start');
+        assert.deepEqual((await engine.errors()).filter(line => !/^Failed to load resource/.test(line)), []);
+        await context.close();
+      }
     } finally {
       await browser.close();
     }

@@ -1,11 +1,11 @@
-// The page's start. The document asks for the designer's runtime (korvath-designer.js) and
-// its WebAssembly as it is read, so both come while the page paints; the WebAssembly is
-// compiled as it streams in. Once the page's text, buttons and the picture's place are on
-// the screen, the designer's own canvas is asked for its WebGL context, the one the page
-// keeps for its whole life, and the runtime runs and draws in it. Each step is a task of its
-// own, so that the page answers meanwhile. Where the browser cannot run the designer, and
-// when it takes the picture's graphics away, a short notice in the picture's place says what
-// is missing and what to try.
+// The page's start. The document asks for the picture of the start, then the designer's
+// runtime (korvath-designer.js) and its WebAssembly as it is read, so all come while the page
+// paints; the WebAssembly is compiled as it streams in. Once the page's text, buttons and the
+// picture's place (showing the picture of the start) are on the screen, the designer's own
+// canvas is asked for its WebGL context, the one the page keeps for its whole life, and the
+// runtime runs and draws in it. Each step is a task of its own, so that the page answers
+// meanwhile. Where the browser cannot run the designer, and when it takes the picture's
+// graphics away, a short notice in the picture's place says what is missing and what to try.
 var Module = {canvas: document.getElementById('canvas')};
 
 var PageNotice = {
@@ -56,6 +56,7 @@ var PageNotice = {
     }
     notice.dataset.kind = kind;
     notice.hidden = false;
+    StartPicture.remove();
     document.body.classList.add('stopped');
     Module.canvas.removeAttribute('aria-busy');
   },
@@ -155,6 +156,74 @@ function afterPaint(next) {
   observer.observe({type: 'paint', buffered: true});
 }
 
+// The picture of the start: the designer's first frame, made by the native designer
+// (scripts/screenshot.sh), at 1 and 2 device pixels a CSS pixel. Where start-picture.js let it
+// show, it stands in the picture's place from the page's first paint until the designer
+// draws, in the same frame, or until a notice. An image that does not come, or is no image,
+// leaves the place blank.
+var StartPicture = {
+  image: document.getElementById('start-picture'),
+
+  listen: function () {
+    var image = StartPicture.image;
+    if (!image) return;
+    image.addEventListener('error', StartPicture.remove);
+    if (image.complete && !image.naturalWidth) StartPicture.remove();
+  },
+
+  remove: function () {
+    if (StartPicture.image) StartPicture.image.remove();
+    StartPicture.image = null;
+  },
+};
+
+// Keys typed on the picture and presses of the menu button and the key pad before the
+// designer has started: the picture may look ready before it is. Each is kept, in order, and
+// given to the designer as it starts, before its first frame, through the listeners it then
+// has: a key as the same key down on the picture, a press as the button's one press.
+var EarlyInput = {
+  kept: [],
+  canvas: document.getElementById('canvas'),
+  controls: document.getElementById('controls'),
+
+  // The keys the designer takes: a character, an arrow, Shift+F10 and the context-menu key.
+  // Every other key, and any with Ctrl, Alt or Meta, stays the browser's.
+  onKey: function (event) {
+    var key = event.key;
+    if (event.ctrlKey || event.altKey || event.metaKey ||
+        !(key.length == 1 || /^Arrow/.test(key) || key == 'ContextMenu' || (key == 'F10' && event.shiftKey))) return;
+    event.preventDefault();
+    EarlyInput.kept.push({key: key, code: event.code, shiftKey: event.shiftKey});
+  },
+
+  // A press by a pointer's main button, or Enter or Space on a focused button.
+  onPress: function (event) {
+    var button = event.target.closest('button');
+    if (!button || (event.type == 'pointerdown' ? event.button != 0 : event.detail != 0)) return;
+    EarlyInput.kept.push({button: button});
+  },
+
+  listen: function () {
+    EarlyInput.canvas.addEventListener('keydown', EarlyInput.onKey);
+    EarlyInput.controls.addEventListener('pointerdown', EarlyInput.onPress);
+    EarlyInput.controls.addEventListener('click', EarlyInput.onPress);
+  },
+
+  apply: function () {
+    EarlyInput.canvas.removeEventListener('keydown', EarlyInput.onKey);
+    EarlyInput.controls.removeEventListener('pointerdown', EarlyInput.onPress);
+    EarlyInput.controls.removeEventListener('click', EarlyInput.onPress);
+    EarlyInput.kept.splice(0).forEach(function (input) {
+      if (input.button) {
+        input.button.click();
+      } else {
+        EarlyInput.canvas.dispatchEvent(new KeyboardEvent('keydown', {
+          key: input.key, code: input.code, shiftKey: input.shiftKey, bubbles: true, cancelable: true}));
+      }
+    });
+  },
+};
+
 var PageStart = {
   stopped: false,  // a notice stands in the picture's place: nothing more starts
   keeping: false,  // the service worker is asked for
@@ -185,6 +254,8 @@ var PageStart = {
       PageStart.cannot('webassembly');
       return;
     }
+    StartPicture.listen();
+    EarlyInput.listen();
     var compiled = compileDesigner();
     // Whatever else stops the start, a file that did not come is no unhandled error.
     compiled.catch(PageStart.fail);
@@ -205,7 +276,10 @@ var PageStart = {
       return {};
     };
     Module.onAbort = PageStart.fail;
+    // Run once the designer's main has, in the same task.
+    Module.postRun = EarlyInput.apply;
     Module.onFirstFrame = function () {
+      StartPicture.remove();
       Module.canvas.removeAttribute('aria-busy');
       if (performance.mark) performance.mark('korvath-first-frame');
       PageStart.keepOffline();
