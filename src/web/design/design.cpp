@@ -18,15 +18,10 @@
 
 namespace {
 
-// The bounds the designer keeps each value within. Keys wrap an angle past a half turn,
-// and the sway may carry a swaying joint up to two swings and a degree beyond it.
-constexpr double halfTurn = 180.0;
-constexpr double swungAngle = halfTurn + 2.0 * 13.4 + 1.0;
-constexpr double lastSwingPhase = 6.282 + 0.03 + 1e-4;
-constexpr double maxShininess = 128.0;
-constexpr double pitchLimit = 1.396;
-constexpr double fullTurn = 6.282;  // the turn by which the camera wraps its yaw
-constexpr double cameraDistance = 6.0;
+// The bounds the designer keeps each value within: keys wrap an angle past a half turn, the
+// sway carries a swaying joint no further than its reach, and a swing's phase ends a step
+// past the swing's end (and a little more for the floats' rounding).
+constexpr double lastSwingPhase = swingEnd + phaseStep + 1e-4;
 constexpr double orbitSlack = 0.01;  // how far from its orbit a written eye may lie
 constexpr int axisValues = pieceCount * sideCount * axisCount;
 
@@ -37,21 +32,21 @@ constexpr DesignField designFields[designFieldCount] = {
     {"weapons", sideCount, true, NoWeapon, KnifeDown},
     {"piece", 1, true, 0, pieceCount - 1},
     {"side", 1, true, 0, sideCount - 1},
-    {"head", 6, false, -swungAngle, swungAngle},
-    {"body", 6, false, -halfTurn, halfTurn},
-    {"forearm", 6, false, -swungAngle, swungAngle},
-    {"upperarm", 6, false, -swungAngle, swungAngle},
-    {"upperleg", 6, false, -halfTurn, halfTurn},
-    {"lowerleg", 6, false, -halfTurn, halfTurn},
-    {"foot", 6, false, -halfTurn, halfTurn},
+    {"head", 6, false, -swayReach, swayReach},
+    {"body", 6, false, -jointHalfTurn, jointHalfTurn},
+    {"forearm", 6, false, -swayReach, swayReach},
+    {"upperarm", 6, false, -swayReach, swayReach},
+    {"upperleg", 6, false, -jointHalfTurn, jointHalfTurn},
+    {"lowerleg", 6, false, -jointHalfTurn, jointHalfTurn},
+    {"foot", 6, false, -jointHalfTurn, jointHalfTurn},
     {"swings", axisValues, true, 0, 2},
     {"phases", axisValues, false, 0, lastSwingPhase},
     {"idle", 1, true, 0, 1},
     {"mix", 3, false, 0, 1},
-    {"shine", 1, false, 0, maxShininess},
-    {"yaw", 1, false, -fullTurn / 2, fullTurn / 2},
-    {"pitch", 1, false, -pitchLimit, pitchLimit},
-    {"eye", 3, false, -cameraDistance, cameraDistance},
+    {"shine", 1, false, 0, shininessLimit},
+    {"yaw", 1, false, -cameraFullTurn / 2, cameraFullTurn / 2},
+    {"pitch", 1, false, -cameraPitchLimit, cameraPitchLimit},
+    {"eye", 3, false, -orbitRadius, orbitRadius},
 };
 
 namespace {
@@ -105,18 +100,7 @@ double within(double value, const DesignField& field)
 // The yaw the camera would have after its own wraps, however far it went round.
 double wrappedYaw(double yaw)
 {
-    return std::fabs(yaw) > fullTurn / 2 ? std::remainder(yaw, fullTurn) : yaw;
-}
-
-// The colour keys keep the user's paint in step with the mixed colour; so does a write.
-void copyUserColour()
-{
-    Material& user = paints[userPaint];
-    for (float* colour : {user.ambient, user.diffuse, user.specular}) {
-        colour[0] = customRed;
-        colour[1] = customGreen;
-        colour[2] = customBlue;
-    }
+    return std::fabs(yaw) > cameraFullTurn / 2 ? std::remainder(yaw, double{cameraFullTurn}) : yaw;
 }
 
 // An eye off its orbit is placed again from the yaw and pitch, by the camera's own drag
@@ -125,7 +109,7 @@ void keepEyeOnOrbit()
 {
     const double distance = std::sqrt(cameraEye.x * cameraEye.x + cameraEye.y * cameraEye.y +
                                       cameraEye.z * cameraEye.z);
-    if (std::fabs(distance - cameraDistance) <= orbitSlack) return;
+    if (std::fabs(distance - orbitRadius) <= orbitSlack) return;
     motion(lastMouseX, lastMouseY);
 }
 
@@ -212,7 +196,7 @@ void writeDesign(const double* values)
         const double number = id == YawField ? wrappedYaw(*values++) : within(*values++, designFields[id]);
         value = static_cast<std::remove_reference_t<decltype(value)>>(number);
     });
-    copyUserColour();
+    copyUserColour();  // as the colour keys keep the user's paint in step with the mixed colour
     keepEyeOnOrbit();
 }
 
