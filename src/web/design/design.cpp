@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
-#include <iterator>
 #include <type_traits>
 
 #include "app/menu.h"
@@ -147,41 +148,69 @@ int handlerIndex(void (*handler)(int))
 struct SaidChoice {
     void (*handler)(int);
     int at;
+    bool paint;
 };
 
 // Each choice the menus make, in the order the page says them: the paint slots as the
 // Colors menu lists them, the hands, then what the keys pose.
 const SaidChoice saidChoices[] = {
-    {mainColorMenu, fieldStart(PaintsField) + MainSlot},
-    {trimColorMenu, fieldStart(PaintsField) + TrimSlot},
-    {shoulderColorMenu, fieldStart(PaintsField) + ShoulderSlot},
-    {metalColorMenu, fieldStart(PaintsField) + MetalSlot},
-    {weaponColorMenu, fieldStart(PaintsField) + WeaponSlot},
-    {eyeColorMenu, fieldStart(PaintsField) + EyeSlot},
-    {leftWeaponMenu, fieldStart(WeaponsField) + LeftSide},
-    {rightWeaponMenu, fieldStart(WeaponsField) + RightSide},
-    {piecesMenu, fieldStart(PieceField)},
-    {topMenu, fieldStart(SideField)},
+    {mainColorMenu, fieldStart(PaintsField) + MainSlot, true},
+    {trimColorMenu, fieldStart(PaintsField) + TrimSlot, true},
+    {shoulderColorMenu, fieldStart(PaintsField) + ShoulderSlot, true},
+    {metalColorMenu, fieldStart(PaintsField) + MetalSlot, true},
+    {weaponColorMenu, fieldStart(PaintsField) + WeaponSlot, true},
+    {eyeColorMenu, fieldStart(PaintsField) + EyeSlot, true},
+    {leftWeaponMenu, fieldStart(WeaponsField) + LeftSide, false},
+    {rightWeaponMenu, fieldStart(WeaponsField) + RightSide, false},
+    {piecesMenu, fieldStart(PieceField), false},
+    {topMenu, fieldStart(SideField), false},
 };
-constexpr int saidChoiceCount = static_cast<int>(std::size(saidChoices));
 
-// The head of designWords(), as design.h lists it.
-constexpr int wordsHead[] = {
-    designValueCount,
-    userPaint,
-    fieldStart(IdleField),
-    fieldStart(MixField),
-    fieldStart(ShineField),
-    fieldStart(YawField),
-    fieldStart(PitchField),
-    fieldStart(HeadAngles),
-    fieldStart(SwingsField) - fieldStart(HeadAngles),
-    fieldStart(PieceField),
-    fieldStart(SideField),
-    saidChoiceCount,
-    designFields[PaintsField].count,
+// The pieces' angles are one field a piece, in the pieces' order.
+static_assert(UpperArmAngles - HeadAngles == UpperArm && FootAngles - HeadAngles == Foot,
+              "a piece's angles are the field HeadAngles + its number");
+
+// Appends to the layout's text while it has room; `room` is what is left of it.
+class LayoutText {
+public:
+    LayoutText(char* text, int size) : next(text), room(size) {}
+
+    __attribute__((format(printf, 2, 3))) void add(const char* format, ...)
+    {
+        std::va_list values;
+        va_start(values, format);
+        const int used = std::vsnprintf(next, static_cast<std::size_t>(room), format, values);
+        va_end(values);
+        if (used < 0 || used >= room) return;
+        next += used;
+        room -= used;
+    }
+
+private:
+    char* next;
+    int room;
 };
-constexpr int wordsCount = static_cast<int>(std::size(wordsHead)) + 2 * saidChoiceCount;
+
+constexpr int layoutSize = 2048;  // the layout takes about 1,500 bytes
+
+void writeLayout(LayoutText& out)
+{
+    out.add("{\"values\":%d,\"fields\":{", designValueCount);
+    for (int id = 0; id < designFieldCount; ++id) {
+        out.add("%s\"%s\":{\"at\":%d,\"count\":%d}", id > 0 ? "," : "", designFields[id].name, fieldStart(id),
+                designFields[id].count);
+    }
+    out.add("},\"pieces\":[");
+    for (int piece = 0; piece < pieceCount; ++piece) {
+        out.add("%s\"%s\"", piece > 0 ? "," : "", designFields[HeadAngles + piece].name);
+    }
+    out.add("],\"sides\":%d,\"userPaint\":%d,\"frontYaw\":%.9g,\"choices\":[", sideCount, userPaint, cameraStartYaw);
+    for (const SaidChoice& choice : saidChoices) {
+        out.add("%s{\"handler\":%d,\"at\":%d,\"paint\":%s}", &choice == saidChoices ? "" : ",",
+                handlerIndex(choice.handler), choice.at, choice.paint ? "true" : "false");
+    }
+    out.add("]}");
+}
 
 }  // namespace
 
@@ -223,14 +252,13 @@ CALLED_FROM_JAVASCRIPT const double* designValues()
     return values;
 }
 
-CALLED_FROM_JAVASCRIPT const int* designWords()
+CALLED_FROM_JAVASCRIPT const char* designLayout()
 {
-    static int words[wordsCount];
-    int* out = std::copy(std::begin(wordsHead), std::end(wordsHead), words);
-    for (const SaidChoice& choice : saidChoices) {
-        *out++ = handlerIndex(choice.handler);
-        *out++ = choice.at;
+    static char layout[layoutSize];
+    if (layout[0] == '\0') {
+        LayoutText out(layout, layoutSize);
+        writeLayout(out);
     }
-    return words;
+    return layout;
 }
 }
