@@ -105,14 +105,16 @@ mergeInto(LibraryManager.library, {
   },
 
   // The toolkit's loop entry, under another name: the design is back before it asks for
-  // the first frame, and before the page first says it in words.
+  // the first frame, the frames are judged by the design's walk, and the page first says the
+  // design in words.
   $toolkitMainLoop: LibraryManager.library.glutMainLoop,
   $toolkitMainLoop__deps: LibraryManager.library.glutMainLoop__deps,
 
-  glutMainLoop__deps: ['$Session', '$toolkitMainLoop', '$Words'],
+  glutMainLoop__deps: ['$Session', '$toolkitMainLoop', '$Words', '$Frames', 'designDiffersFromDrawn', 'designDrawn'],
   glutMainLoop: function() {
     Session.restore();
     Session.listen();
+    Frames.judgeBy(_designDiffersFromDrawn, _designDrawn);
     Words.start();
     toolkitMainLoop();
   },

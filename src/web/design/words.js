@@ -12,7 +12,7 @@
 // it again, up to date, once the focus leaves the picture and its menus.
 
 mergeInto(LibraryManager.library, {
-  $Words__deps: ['$PopupMenus', 'designValues', 'designLayout'],
+  $Words__deps: ['$PopupMenus', '$Frames', 'designValues', 'designLayout'],
   $Words: {
     settleMilliseconds: 500,  // a held key or a drag is said once it stops this long
     steepPitch: 0.5,          // radians: beyond this the eye looks from above or below
@@ -29,7 +29,8 @@ mergeInto(LibraryManager.library, {
     canvas: null,
     picture: null,  // the canvas, its status and its menus
 
-    // Reads the layout once the menus exist, and says the design as it starts.
+    // Reads the layout once the menus exist, says the design as it starts, and from then on
+    // hears of each event and tick.
     start: function() {
       Words.layout = JSON.parse(UTF8ToString(_designLayout()));
       Words.description = document.getElementById('picture-words');
@@ -37,6 +38,8 @@ mergeInto(LibraryManager.library, {
       Words.canvas = Module['canvas'];
       Words.picture = document.getElementById('picture');
       Words.seen = Words.values();
+      Frames.afterEachInput(Words.heard);
+      Frames.afterEachTick(Words.absorb);
       if (!Words.picture || !Words.canvas || !Words.description) return;
       Words.carryDescription();
       Words.picture.addEventListener('focusin', function(event) {
@@ -75,32 +78,14 @@ mergeInto(LibraryManager.library, {
       return Array.prototype.slice.call(HEAPF64.subarray(at, at + Words.layout.values));
     },
 
-    menuOf: function(handler) {
-      var menus = PopupMenus.menus;
-      for (var i = 0; i < menus.length; ++i) {
-        if (menus[i].handler == handler) return i + 1;
-      }
-      return 0;
-    },
-
     // The label of the entry of the handler's menu that passes this value, or ''.
     label: function(handler, value) {
-      var menu = PopupMenus.menu(Words.menuOf(handler)), entries = menu ? menu.entries : [];
-      for (var i = 0; i < entries.length; ++i) {
-        if (!entries[i].submenu && entries[i].value === value) return entries[i].label;
-      }
-      return '';
+      return PopupMenus.labelsOf(handler).byValue[value] || '';
     },
 
     // The label of the entry that opens the handler's menu: "Main Color", "Left weapon".
     menuName: function(handler) {
-      var id = Words.menuOf(handler), menus = PopupMenus.menus;
-      for (var i = 0; i < menus.length; ++i) {
-        for (var j = 0; j < menus[i].entries.length; ++j) {
-          if (id && menus[i].entries[j].submenu === id) return menus[i].entries[j].label;
-        }
-      }
-      return '';
+      return PopupMenus.labelsOf(handler).title;
     },
 
     choiceOf: function(at) {
@@ -262,7 +247,6 @@ mergeInto(LibraryManager.library, {
     // until nothing more changes. A burst keeps no backlog: each topic is said once, as the
     // state is when it is said.
     heard: function() {
-      if (!Words.layout) return;
       var now = Words.values(), topics = Words.topics(Words.seen, now), any = false;
       Words.seen = now;
       for (var topic in topics) {
@@ -279,7 +263,6 @@ mergeInto(LibraryManager.library, {
     // The idle sway moves the joints by itself: its ticks are taken in without a word, and
     // only the description follows the posed joint.
     absorb: function() {
-      if (!Words.layout) return;
       var now = Words.values();
       if (now.every(function(value, at) { return Object.is(value, Words.seen[at]); })) return;
       Words.seen = now;

@@ -18,6 +18,23 @@ mergeInto(LibraryManager.library, {
       return PopupMenus.menus[id - 1] || null;
     },
 
+    // What the menu whose choices call this handler says: the label of the first entry that
+    // opens it ('' for none), and the label of the first entry passing each value.
+    labelsOf: function(handler) {
+      var labels = {title: '', byValue: Object.create(null)};
+      var id = PopupMenus.menus.findIndex(function(menu) { return menu.handler == handler; }) + 1;
+      if (!id) return labels;
+      PopupMenus.menus.forEach(function(menu) {
+        menu.entries.forEach(function(entry) {
+          if (entry.submenu === id && !labels.title) labels.title = entry.label;
+        });
+      });
+      PopupMenus.menu(id).entries.forEach(function(entry) {
+        if (!entry.submenu && !(entry.value in labels.byValue)) labels.byValue[entry.value] = entry.label;
+      });
+      return labels;
+    },
+
     choose: function(menu, value) {
       PopupMenus.close();
       {{{ makeDynCall('vi', 'menu.handler') }}}(value);
