@@ -1,8 +1,7 @@
-// When the page draws: only when the picture can differ from what the canvas shows. The
-// desktop window redraws without pause (each drawn hand asks for the next frame); a page
-// doing the same would draw one still design sixty times a second for as long as it is open.
+// When the page draws: only when the picture can differ from what the canvas shows, where
+// the desktop window redraws without pause (docs/web.md, When the page draws).
 //
-// So every frame here is decided by what the designer draws from, never by its requests
+// Every frame here is decided by what the designer draws from, never by its requests
 // alone: after each event and timer tick the layer delivers, what the picture is drawn from
 // is compared with what the last frame was drawn from, by the judge the page gives
 // (judgeBy), and a frame is asked of the browser when they differ. The designer's own

@@ -2,8 +2,8 @@
 // and the toolkit's start, which listens on the canvas, its key pad and its menu button. Each
 // input is delivered to the designer as the desktop window delivers it, then followed by what
 // the page says of the change (words.js) and the check whether the picture needs a frame
-// (frames.js). The GL context, the callbacks' registration and the timers are the browser
-// toolkit's own.
+// (frames.js), which also keeps the designer's timers. The GL context and the callbacks'
+// registration are the browser toolkit's own.
 
 mergeInto(LibraryManager.library, {
   // ---- The window's size: the picture's CSS size times the screen's density. ----
