@@ -94,28 +94,13 @@ mergeInto(LibraryManager.library, {
 
     // A page that starts hidden (loaded again in the background) may be taken away before
     // it is ever shown: it keeps the design it restored at once.
-    listen: function() {
+    listen: function(canvas) {
       document.addEventListener('visibilitychange', TabCopy.onVisibilityChange);
       document.addEventListener('freeze', TabCopy.onFreeze);
       window.addEventListener('pagehide', TabCopy.onPageHide);
       window.addEventListener('pageshow', TabCopy.onPageShow);
-      Module['canvas'].addEventListener('webglcontextlost', TabCopy.onContextLost);
+      canvas.addEventListener('webglcontextlost', TabCopy.onContextLost);
       if (TabCopy.hidden()) TabCopy.save();
     },
-  },
-
-  // The toolkit's loop entry, under another name: the design is back before it asks for
-  // the first frame, the frames are judged by the design's walk, and the page first says the
-  // design in words.
-  $toolkitMainLoop: LibraryManager.library.glutMainLoop,
-  $toolkitMainLoop__deps: LibraryManager.library.glutMainLoop__deps,
-
-  glutMainLoop__deps: ['$TabCopy', '$toolkitMainLoop', '$Words', '$Frames', 'designDiffersFromDrawn', 'designDrawn'],
-  glutMainLoop: function() {
-    TabCopy.restore();
-    TabCopy.listen();
-    Frames.judgeBy(_designDiffersFromDrawn, _designDrawn);
-    Words.start();
-    toolkitMainLoop();
   },
 });

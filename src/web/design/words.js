@@ -29,14 +29,14 @@ mergeInto(LibraryManager.library, {
     canvas: null,
     picture: null,  // the canvas, its status and its menus
 
-    // Reads the layout once the menus exist, says the design as it starts, and from then on
+    // Reads the layout once the menus exist, with the page's elements (page/shell.js), says the design as it starts, and from then on
     // hears of each event and tick.
-    start: function() {
+    start: function(elements) {
       Words.layout = JSON.parse(UTF8ToString(_designLayout()));
-      Words.description = document.getElementById('picture-words');
-      Words.region = document.getElementById('said');
-      Words.canvas = Module['canvas'];
-      Words.picture = document.getElementById('picture');
+      Words.description = elements.words;
+      Words.region = elements.said;
+      Words.canvas = elements.canvas;
+      Words.picture = elements.picture;
       Words.seen = Words.values();
       Frames.afterEachInput(Words.heard);
       Frames.afterEachTick(Words.absorb);

@@ -28,9 +28,7 @@ mergeInto(LibraryManager.library, {
   $fewStreamBuffers__postset: 'GL.numTempVertexBuffersPerSize = 4;',
   $fewStreamBuffers: {},
 
-  // The page shows the picture when the display callback returns: the swap draws what is left.
-  glutSwapBuffers__deps: ['$flushingBatchesFirst', '$fewStreamBuffers'],
-  glutSwapBuffers: function() {
-    _flushBatches();
-  },
+  // What the frame's end (frames.js's glutSwapBuffers) needs of the batches.
+  $batchDrawing__deps: ['$flushingBatchesFirst', '$fewStreamBuffers', 'flushBatches'],
+  $batchDrawing: {},
 });

@@ -97,6 +97,13 @@ mergeInto(LibraryManager.library, {
     },
   },
 
+  // The page shows the picture when the display callback returns: the swap draws what is left
+  // of the frame's batches (gl/batch.js).
+  glutSwapBuffers__deps: ['$batchDrawing'],
+  glutSwapBuffers: function() {
+    _flushBatches();
+  },
+
   glutPostRedisplay__deps: ['$Frames'],
   glutPostRedisplay: function() {
     Frames.check();

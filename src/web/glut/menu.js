@@ -13,6 +13,7 @@ mergeInto(LibraryManager.library, {
     dismissal: null,   // the press that last closed the menu by landing elsewhere
     swallowClick: false,
     button: null,      // the page's menu button, which tells whether the menu is open
+    home: null,        // the element the menu's lists are shown in
 
     menu: function(id) {
       return PopupMenus.menus[id - 1] || null;
@@ -86,7 +87,7 @@ mergeInto(LibraryManager.library, {
     // The menu belongs to the picture's application, in the page's main landmark: a screen
     // reader leaves the person's keys to the menu as to the picture.
     container: function() {
-      return document.getElementById('picture') || document.querySelector('main') || document.body;
+      return PopupMenus.home || document.querySelector('main') || document.body;
     },
 
     // Places a list at (x, y) in the page, moved inwards where it would cross an edge;
@@ -220,8 +221,10 @@ mergeInto(LibraryManager.library, {
     },
 
     // A press anywhere but on the menu closes it without choosing; so do Escape, leaving
-    // the page and a change of the page's size. The menu button opens the same menu.
-    listen: function(menuButton) {
+    // the page and a change of the page's size. The menu button opens the same menu, and
+    // the lists are shown in `home`.
+    listen: function(menuButton, home) {
+      PopupMenus.home = home;
       document.addEventListener('pointerdown', function(event) {
         PopupMenus.swallowClick = false;
         if (PopupMenus.open && !PopupMenus.isInside(event.target)) {
