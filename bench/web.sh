@@ -18,7 +18,7 @@ scripts/web.sh --build >/dev/null
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/web.mjs
 xvfb-run -a -s "-screen 0 1920x1200x24" env KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/engines.mjs
-KORVATH_SITE=build/web/site node bench/session.mjs
+KORVATH_SITE=build/web/site node bench/tab_copy.mjs
 KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/still.mjs
 KORVATH_SITE=build/web/site node bench/audit.mjs
 xvfb-run -a -s "-screen 0 1920x1200x24" env KORVATH_SITE=build/web/site KORVATH_BENCH=build/release/bench/korvath-bench node bench/startup.mjs

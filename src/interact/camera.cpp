@@ -8,11 +8,7 @@
 namespace {
 
 constexpr double dragTurn = 3.141;      // radians turned by a drag across the whole window
-constexpr float pitchLimit = 1.396f;    // about 80 degrees above or below the figure
-constexpr float yawLimit = 3.141f;      // the yaw wraps once it passes this either way
-constexpr float fullTurn = 6.282f;
-constexpr double quarterTurn = 1.5705;  // the start yaw, with the eye on the +z axis
-constexpr double cameraDistance = 6.0;
+constexpr float yawLimit = cameraFullTurn / 2;  // the yaw wraps once it passes this either way
 
 // A window with no width (or no height) has no scale for a drag along it:
 // that axis stays where it is rather than taking a division by zero.
@@ -31,10 +27,10 @@ double travel(int to, int from)
 
 void clampPitch()
 {
-    if (cameraPitch > pitchLimit) {
-        cameraPitch = pitchLimit;
-    } else if (cameraPitch < -pitchLimit) {
-        cameraPitch = -pitchLimit;
+    if (cameraPitch > cameraPitchLimit) {
+        cameraPitch = cameraPitchLimit;
+    } else if (cameraPitch < -cameraPitchLimit) {
+        cameraPitch = -cameraPitchLimit;
     }
 }
 
@@ -42,18 +38,19 @@ void clampPitch()
 void wrapYaw()
 {
     if (cameraYaw > yawLimit) {
-        cameraYaw -= fullTurn;
+        cameraYaw -= cameraFullTurn;
     } else if (cameraYaw < -yawLimit) {
-        cameraYaw += fullTurn;
+        cameraYaw += cameraFullTurn;
     }
 }
 
+// The start yaw puts the eye on the +z axis.
 void placeEye()
 {
-    const double horizontal = std::cos(cameraPitch) * cameraDistance;
+    const double horizontal = std::cos(cameraPitch) * orbitRadius;
     cameraEye.x = static_cast<float>(std::cos(cameraYaw) * horizontal);
-    cameraEye.y = static_cast<float>(std::sin(cameraPitch) * cameraDistance);
-    cameraEye.z = static_cast<float>(std::cos(quarterTurn - cameraYaw) * horizontal);
+    cameraEye.y = static_cast<float>(std::sin(cameraPitch) * orbitRadius);
+    cameraEye.z = static_cast<float>(std::cos(cameraStartYaw - cameraYaw) * horizontal);
 }
 
 }  // namespace

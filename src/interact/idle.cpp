@@ -11,9 +11,6 @@ namespace {
 
 // The generator is never seeded: every run sways the same way.
 constexpr int startOdds = 400;          // a still axis starts about one swing in 200 ticks
-constexpr double swingScale = 0.2;      // degrees per tick at the fastest point of a swing
-constexpr double phaseStep = 0.03;      // radians per tick
-constexpr float swingEnd = 6.282f;      // one full sine, out and back
 constexpr int xAxis = 0;
 constexpr int yAxis = 1;
 

@@ -1,7 +1,5 @@
 #include <GL/freeglut.h>
 
-#include <initializer_list>
-
 #include "interact/interact.h"
 #include "render/paint.h"
 #include "state/state.h"
@@ -10,9 +8,7 @@ namespace {
 
 constexpr double jointStep = 5.0;       // degrees per key
 constexpr double colourStep = 0.05;     // per key, for colour and shininess alike
-constexpr float halfTurn = 180.0f;      // an angle wraps by a full turn only beyond this
-constexpr float fullTurn = 360.0f;
-constexpr float maxShininess = 128.0f;  // the largest specular exponent the GL accepts
+constexpr float fullTurn = 2.0f * jointHalfTurn;
 
 // What a key changes.
 enum KeyTarget : int { JointX, JointY, Shininess, Red, Green, Blue };
@@ -37,8 +33,8 @@ const KeyBinding keyTable[] = {
 void turnJoint(float& angle, double step)
 {
     angle = static_cast<float>(angle + step);
-    if (step < 0.0 && angle < -halfTurn) angle += fullTurn;
-    if (step > 0.0 && angle > halfTurn) angle -= fullTurn;
+    if (step < 0.0 && angle < -jointHalfTurn) angle += fullTurn;
+    if (step > 0.0 && angle > jointHalfTurn) angle -= fullTurn;
 }
 
 void stepWithin(float& value, double step, float highest)
@@ -46,17 +42,6 @@ void stepWithin(float& value, double step, float highest)
     value = static_cast<float>(value + step);
     if (value > highest) value = highest;
     if (value < 0.0f) value = 0.0f;
-}
-
-// Every colour key rewrites all nine colour channels of the user's paint; alphas stay.
-void copyUserColour()
-{
-    Material& user = paints[userPaint];
-    for (float* colour : {user.ambient, user.diffuse, user.specular}) {
-        colour[0] = customRed;
-        colour[1] = customGreen;
-        colour[2] = customBlue;
-    }
 }
 
 void mixColour(float& channel, double step)
@@ -71,7 +56,7 @@ void applyKey(const KeyBinding& binding)
     switch (binding.target) {
     case JointX: turnJoint(joint.x, binding.step); break;
     case JointY: turnJoint(joint.y, binding.step); break;
-    case Shininess: stepWithin(paints[userPaint].shininess, binding.step, maxShininess); break;
+    case Shininess: stepWithin(paints[userPaint].shininess, binding.step, shininessLimit); break;
     case Red: mixColour(customRed, binding.step); break;
     case Green: mixColour(customGreen, binding.step); break;
     case Blue: mixColour(customBlue, binding.step); break;

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <initializer_list>
+
 Material paints[paintCount] = {
     // ambient                     diffuse                       specular                      shininess
     {{0.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, 4.0f},          // User defined
@@ -16,6 +18,16 @@ Material paints[paintCount] = {
     {{0.0f, 0.3f, 0.0f, 1.0f}, {0.0f, 0.3f, 0.0f, 1.0f}, {0.0f, 0.3f, 0.0f, 1.0f}, 4.0f},          // Emerald Green
     {{0.25f, 0.0f, 0.25f, 1.0f}, {0.25f, 0.0f, 0.25f, 1.0f}, {0.25f, 0.0f, 0.25f, 1.0f}, 4.0f},    // Lich Purple
 };
+
+void copyUserColour()
+{
+    Material& user = paints[userPaint];
+    for (float* colour : {user.ambient, user.diffuse, user.specular}) {
+        colour[0] = customRed;
+        colour[1] = customGreen;
+        colour[2] = customBlue;
+    }
+}
 
 void applyMaterial(Material material)
 {

@@ -71,8 +71,8 @@ void assignInitialState()
     weaponBySide[RightSide] = Bolter;
     weaponBySide[LeftSide] = BoltPistol;
     assignInitialPose();
-    cameraEye = {0.0f, 0.0f, 6.0f};
+    cameraEye = {0.0f, 0.0f, static_cast<float>(orbitRadius)};
     cameraUp = {0.0f, 1.0f, 0.0f};
     cameraPitch = 0.0f;
-    cameraYaw = 1.5705f;
+    cameraYaw = static_cast<float>(cameraStartYaw);
 }

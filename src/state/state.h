@@ -54,6 +54,8 @@ extern int lastMouseX;
 extern int lastMouseY;
 extern float cameraYaw;    // radians
 extern float cameraPitch;  // radians
+constexpr double cameraStartYaw = 1.5705;  // the yaw at start-up, with the eye on the +z axis
+constexpr double orbitRadius = 6.0;        // the eye's distance from the figure's origin
 extern Vector3 cameraEye;
 extern Vector3 cameraUp;
 extern float fieldOfView;  // degrees, vertical

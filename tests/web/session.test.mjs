@@ -24,7 +24,7 @@ function recordFrames() {
   HTMLCanvasElement.prototype.getContext = function(type, attributes) {
     return getContext.call(this, type, {...attributes, preserveDrawingBuffer: true});
   };
-  const state = () => window._sessionEncode ? UTF8ToString(_sessionEncode()) : null;
+  const state = () => window._tabCopyEncode ? UTF8ToString(_tabCopyEncode()) : null;
   const picture = () => document.getElementById('canvas').toDataURL('image/png');
   const request = window.requestAnimationFrame;
   window.requestAnimationFrame = callback => request.call(window, time => {
@@ -37,7 +37,7 @@ function recordFrames() {
 }
 
 const openRecorded = (browser, url) => openDesigner(browser, url, {beforeLoad: page => page.evaluateOnNewDocument(recordFrames)});
-const designerState = page => page.evaluate(() => UTF8ToString(_sessionEncode()));
+const designerState = page => page.evaluate(() => UTF8ToString(_tabCopyEncode()));
 const storedCopy = page => page.evaluate(key => sessionStorage.getItem(key), copyKey);
 // A page whose tab holds this copy before the page's first load.
 const openWithCopy = copy => openDesigner(session.browser, session.served.url, {beforeLoad: page =>
@@ -161,7 +161,7 @@ describe('Chromium\'s own discard of a hidden page', () => {
       // A frame callback asked for now runs just after the designer's first display.
       await back.evaluate(() => requestAnimationFrame(() => {
         window.firstFrame = {picture: document.getElementById('canvas').toDataURL('image/png'),
-                             state: window._sessionEncode ? UTF8ToString(_sessionEncode()) : null};
+                             state: window._tabCopyEncode ? UTF8ToString(_tabCopyEncode()) : null};
       }));
       await show(back);
       const first = await firstFrame(back);
@@ -340,7 +340,7 @@ describe('copies that are not this build\'s', () => {
     const count = countBeforeNegativeSwing();
     const copy = withField(withField(withField(valid, 'idle', '1'), 'swings', '0,'.repeat(27) + '0'), 'draws', count);
     const page = await openWithCopy(copy);
-    await page.waitForFunction(count => /draws:(\d+)/.exec(UTF8ToString(_sessionEncode()))[1] > count, {}, count);
+    await page.waitForFunction(count => /draws:(\d+)/.exec(UTF8ToString(_tabCopyEncode()))[1] > count, {}, count);
     assert.equal(fields(await designerState(page)).swings[0], 2, 'the head did not swing as the sequence goes on');
     await page.close();
   });

@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
-#include <iterator>
 #include <type_traits>
 
 #include "app/menu.h"
@@ -18,15 +19,10 @@
 
 namespace {
 
-// The bounds the designer keeps each value within. Keys wrap an angle past a half turn,
-// and the sway may carry a swaying joint up to two swings and a degree beyond it.
-constexpr double halfTurn = 180.0;
-constexpr double swungAngle = halfTurn + 2.0 * 13.4 + 1.0;
-constexpr double lastSwingPhase = 6.282 + 0.03 + 1e-4;
-constexpr double maxShininess = 128.0;
-constexpr double pitchLimit = 1.396;
-constexpr double fullTurn = 6.282;  // the turn by which the camera wraps its yaw
-constexpr double cameraDistance = 6.0;
+// The bounds the designer keeps each value within: keys wrap an angle past a half turn, the
+// sway carries a swaying joint no further than its reach, and a swing's phase ends a step
+// past the swing's end (and a little more for the floats' rounding).
+constexpr double lastSwingPhase = swingEnd + phaseStep + 1e-4;
 constexpr double orbitSlack = 0.01;  // how far from its orbit a written eye may lie
 constexpr int axisValues = pieceCount * sideCount * axisCount;
 
@@ -37,21 +33,21 @@ constexpr DesignField designFields[designFieldCount] = {
     {"weapons", sideCount, true, NoWeapon, KnifeDown},
     {"piece", 1, true, 0, pieceCount - 1},
     {"side", 1, true, 0, sideCount - 1},
-    {"head", 6, false, -swungAngle, swungAngle},
-    {"body", 6, false, -halfTurn, halfTurn},
-    {"forearm", 6, false, -swungAngle, swungAngle},
-    {"upperarm", 6, false, -swungAngle, swungAngle},
-    {"upperleg", 6, false, -halfTurn, halfTurn},
-    {"lowerleg", 6, false, -halfTurn, halfTurn},
-    {"foot", 6, false, -halfTurn, halfTurn},
+    {"head", 6, false, -swayReach, swayReach},
+    {"body", 6, false, -jointHalfTurn, jointHalfTurn},
+    {"forearm", 6, false, -swayReach, swayReach},
+    {"upperarm", 6, false, -swayReach, swayReach},
+    {"upperleg", 6, false, -jointHalfTurn, jointHalfTurn},
+    {"lowerleg", 6, false, -jointHalfTurn, jointHalfTurn},
+    {"foot", 6, false, -jointHalfTurn, jointHalfTurn},
     {"swings", axisValues, true, 0, 2},
     {"phases", axisValues, false, 0, lastSwingPhase},
     {"idle", 1, true, 0, 1},
     {"mix", 3, false, 0, 1},
-    {"shine", 1, false, 0, maxShininess},
-    {"yaw", 1, false, -fullTurn / 2, fullTurn / 2},
-    {"pitch", 1, false, -pitchLimit, pitchLimit},
-    {"eye", 3, false, -cameraDistance, cameraDistance},
+    {"shine", 1, false, 0, shininessLimit},
+    {"yaw", 1, false, -cameraFullTurn / 2, cameraFullTurn / 2},
+    {"pitch", 1, false, -cameraPitchLimit, cameraPitchLimit},
+    {"eye", 3, false, -orbitRadius, orbitRadius},
 };
 
 namespace {
@@ -105,18 +101,7 @@ double within(double value, const DesignField& field)
 // The yaw the camera would have after its own wraps, however far it went round.
 double wrappedYaw(double yaw)
 {
-    return std::fabs(yaw) > fullTurn / 2 ? std::remainder(yaw, fullTurn) : yaw;
-}
-
-// The colour keys keep the user's paint in step with the mixed colour; so does a write.
-void copyUserColour()
-{
-    Material& user = paints[userPaint];
-    for (float* colour : {user.ambient, user.diffuse, user.specular}) {
-        colour[0] = customRed;
-        colour[1] = customGreen;
-        colour[2] = customBlue;
-    }
+    return std::fabs(yaw) > cameraFullTurn / 2 ? std::remainder(yaw, double{cameraFullTurn}) : yaw;
 }
 
 // An eye off its orbit is placed again from the yaw and pitch, by the camera's own drag
@@ -125,7 +110,7 @@ void keepEyeOnOrbit()
 {
     const double distance = std::sqrt(cameraEye.x * cameraEye.x + cameraEye.y * cameraEye.y +
                                       cameraEye.z * cameraEye.z);
-    if (std::fabs(distance - cameraDistance) <= orbitSlack) return;
+    if (std::fabs(distance - orbitRadius) <= orbitSlack) return;
     motion(lastMouseX, lastMouseY);
 }
 
@@ -163,41 +148,69 @@ int handlerIndex(void (*handler)(int))
 struct SaidChoice {
     void (*handler)(int);
     int at;
+    bool paint;
 };
 
 // Each choice the menus make, in the order the page says them: the paint slots as the
 // Colors menu lists them, the hands, then what the keys pose.
 const SaidChoice saidChoices[] = {
-    {mainColorMenu, fieldStart(PaintsField) + MainSlot},
-    {trimColorMenu, fieldStart(PaintsField) + TrimSlot},
-    {shoulderColorMenu, fieldStart(PaintsField) + ShoulderSlot},
-    {metalColorMenu, fieldStart(PaintsField) + MetalSlot},
-    {weaponColorMenu, fieldStart(PaintsField) + WeaponSlot},
-    {eyeColorMenu, fieldStart(PaintsField) + EyeSlot},
-    {leftWeaponMenu, fieldStart(WeaponsField) + LeftSide},
-    {rightWeaponMenu, fieldStart(WeaponsField) + RightSide},
-    {piecesMenu, fieldStart(PieceField)},
-    {topMenu, fieldStart(SideField)},
+    {mainColorMenu, fieldStart(PaintsField) + MainSlot, true},
+    {trimColorMenu, fieldStart(PaintsField) + TrimSlot, true},
+    {shoulderColorMenu, fieldStart(PaintsField) + ShoulderSlot, true},
+    {metalColorMenu, fieldStart(PaintsField) + MetalSlot, true},
+    {weaponColorMenu, fieldStart(PaintsField) + WeaponSlot, true},
+    {eyeColorMenu, fieldStart(PaintsField) + EyeSlot, true},
+    {leftWeaponMenu, fieldStart(WeaponsField) + LeftSide, false},
+    {rightWeaponMenu, fieldStart(WeaponsField) + RightSide, false},
+    {piecesMenu, fieldStart(PieceField), false},
+    {topMenu, fieldStart(SideField), false},
 };
-constexpr int saidChoiceCount = static_cast<int>(std::size(saidChoices));
 
-// The head of designWords(), as design.h lists it.
-constexpr int wordsHead[] = {
-    designValueCount,
-    userPaint,
-    fieldStart(IdleField),
-    fieldStart(MixField),
-    fieldStart(ShineField),
-    fieldStart(YawField),
-    fieldStart(PitchField),
-    fieldStart(HeadAngles),
-    fieldStart(SwingsField) - fieldStart(HeadAngles),
-    fieldStart(PieceField),
-    fieldStart(SideField),
-    saidChoiceCount,
-    designFields[PaintsField].count,
+// The pieces' angles are one field a piece, in the pieces' order.
+static_assert(UpperArmAngles - HeadAngles == UpperArm && FootAngles - HeadAngles == Foot,
+              "a piece's angles are the field HeadAngles + its number");
+
+// Appends to the layout's text while it has room; `room` is what is left of it.
+class LayoutText {
+public:
+    LayoutText(char* text, int size) : next(text), room(size) {}
+
+    __attribute__((format(printf, 2, 3))) void add(const char* format, ...)
+    {
+        std::va_list values;
+        va_start(values, format);
+        const int used = std::vsnprintf(next, static_cast<std::size_t>(room), format, values);
+        va_end(values);
+        if (used < 0 || used >= room) return;
+        next += used;
+        room -= used;
+    }
+
+private:
+    char* next;
+    int room;
 };
-constexpr int wordsCount = static_cast<int>(std::size(wordsHead)) + 2 * saidChoiceCount;
+
+constexpr int layoutSize = 2048;  // the layout takes about 1,500 bytes
+
+void writeLayout(LayoutText& out)
+{
+    out.add("{\"values\":%d,\"fields\":{", designValueCount);
+    for (int id = 0; id < designFieldCount; ++id) {
+        out.add("%s\"%s\":{\"at\":%d,\"count\":%d}", id > 0 ? "," : "", designFields[id].name, fieldStart(id),
+                designFields[id].count);
+    }
+    out.add("},\"pieces\":[");
+    for (int piece = 0; piece < pieceCount; ++piece) {
+        out.add("%s\"%s\"", piece > 0 ? "," : "", designFields[HeadAngles + piece].name);
+    }
+    out.add("],\"sides\":%d,\"userPaint\":%d,\"frontYaw\":%.9g,\"choices\":[", sideCount, userPaint, cameraStartYaw);
+    for (const SaidChoice& choice : saidChoices) {
+        out.add("%s{\"handler\":%d,\"at\":%d,\"paint\":%s}", &choice == saidChoices ? "" : ",",
+                handlerIndex(choice.handler), choice.at, choice.paint ? "true" : "false");
+    }
+    out.add("]}");
+}
 
 }  // namespace
 
@@ -212,7 +225,7 @@ void writeDesign(const double* values)
         const double number = id == YawField ? wrappedYaw(*values++) : within(*values++, designFields[id]);
         value = static_cast<std::remove_reference_t<decltype(value)>>(number);
     });
-    copyUserColour();
+    copyUserColour();  // as the colour keys keep the user's paint in step with the mixed colour
     keepEyeOnOrbit();
 }
 
@@ -239,14 +252,13 @@ CALLED_FROM_JAVASCRIPT const double* designValues()
     return values;
 }
 
-CALLED_FROM_JAVASCRIPT const int* designWords()
+CALLED_FROM_JAVASCRIPT const char* designLayout()
 {
-    static int words[wordsCount];
-    int* out = std::copy(std::begin(wordsHead), std::end(wordsHead), words);
-    for (const SaidChoice& choice : saidChoices) {
-        *out++ = handlerIndex(choice.handler);
-        *out++ = choice.at;
+    static char layout[layoutSize];
+    if (layout[0] == '\0') {
+        LayoutText out(layout, layoutSize);
+        writeLayout(out);
     }
-    return words;
+    return layout;
 }
 }

@@ -45,11 +45,13 @@ void designDrawn();
 // The state as it is now, in the walk's order, in a buffer the next call overwrites.
 const double* designValues();
 
-// Where the page finds what it says of the design (words.js), in this order: the count of
-// values in the walk; the value of the user-defined paint in a paint menu; where the walk
-// holds the idle switch, the mixed colour, its shininess, the yaw, the pitch and the joint
-// angles, how many angles there are, where it holds the chosen piece and the chosen side;
-// the count of the menus' choices and how many of them, first, are paint slots; then for
-// each choice the handler of its menu and where its value lies in the walk.
-const int* designWords();
+// Where the page finds what it says of the design (words.js), as a JSON object, by name:
+// "values", the count of values in the walk; "fields", each field of the walk by its name with
+// where its values start ("at") and how many it holds ("count"); "pieces", the names of the
+// fields that hold each piece's joint angles, by the piece's number; "sides", how many sides a
+// piece's angles cover (each side's x, y, z); "userPaint", the value of the user-defined paint
+// in a paint menu; "frontYaw", the yaw that shows the figure from the front; "choices", each
+// choice the menus make as the handler of its menu, where its value lies in the walk, and
+// whether it chooses a paint.
+const char* designLayout();
 }

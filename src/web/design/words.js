@@ -1,8 +1,9 @@
 // The picture in words, for those who cannot see it: the canvas's description says what it
 // shows, and a polite live region says each change the person makes once it has settled.
 // Every name is a label of the designer's own menus, found by the handler that makes the
-// choice and the value chosen (design.cpp's designWords() tells which); only the view, the
-// joints' axes, the colour channels and idle on or off are the layer's own words.
+// choice and the value chosen (design.cpp's designLayout() tells which, and where each value
+// lies, by name); only the view, the joints' axes, the colour channels and idle on or off are
+// the layer's own words.
 //
 // A screen reader reads a description again whenever it changes on the element that has the
 // focus: every key would be answered by the whole design before the change. So the canvas
@@ -11,23 +12,15 @@
 // it again, up to date, once the focus leaves the picture and its menus.
 
 mergeInto(LibraryManager.library, {
-  $Words__deps: ['$PopupMenus', 'designValues', 'designWords'],
+  $Words__deps: ['$PopupMenus', '$Frames', 'designValues', 'designLayout'],
   $Words: {
     settleMilliseconds: 500,  // a held key or a drag is said once it stops this long
     steepPitch: 0.5,          // radians: beyond this the eye looks from above or below
-    frontYaw: 1.5705,         // the eye on the +z axis, before the figure
     quarterTurn: Math.PI / 2,
     sides: ['front', 'right', 'back', 'left'],  // by quarter turns of the yaw from the front
     axes: ['x', 'y', 'z'],
     channels: ['red', 'green', 'blue'],
-    // design.cpp's designWords(), in its order.
-    head: ['values', 'userPaint', 'idle', 'mix', 'shine', 'yaw', 'pitch', 'angles', 'angleCount', 'piece', 'side',
-      'choiceCount', 'paintChoices'],
-    // The angles of a piece are its right side's x, y and z, then its left side's.
-    anglesPerSide: 3,
-    anglesPerPiece: 6,
-
-    layout: null,   // designWords(), by the names of `head`, and its choices
+    layout: null,   // designLayout(): where each field of the walk lies, by name, and the choices
     seen: null,     // the walk after the last delivery
     pending: {},    // what is to be said, by topic, each as a function of the state then
     timer: 0,
@@ -36,19 +29,17 @@ mergeInto(LibraryManager.library, {
     canvas: null,
     picture: null,  // the canvas, its status and its menus
 
-    // Reads the layout once the menus exist, and says the design as it starts.
-    start: function() {
-      var at = _designWords() >> 2, layout = {choices: []};
-      Words.head.forEach(function(name, i) { layout[name] = HEAP32[at + i]; });
-      for (var i = 0, pair = at + Words.head.length; i < layout.choiceCount; ++i, pair += 2) {
-        layout.choices.push({handler: HEAP32[pair], at: HEAP32[pair + 1]});
-      }
-      Words.layout = layout;
-      Words.description = document.getElementById('picture-words');
-      Words.region = document.getElementById('said');
-      Words.canvas = Module['canvas'];
-      Words.picture = document.getElementById('picture');
+    // Reads the layout once the menus exist, with the page's elements (page/shell.js), says the design as it starts, and from then on
+    // hears of each event and tick.
+    start: function(elements) {
+      Words.layout = JSON.parse(UTF8ToString(_designLayout()));
+      Words.description = elements.words;
+      Words.region = elements.said;
+      Words.canvas = elements.canvas;
+      Words.picture = elements.picture;
       Words.seen = Words.values();
+      Frames.afterEachInput(Words.heard);
+      Frames.afterEachTick(Words.absorb);
       if (!Words.picture || !Words.canvas || !Words.description) return;
       Words.carryDescription();
       Words.picture.addEventListener('focusin', function(event) {
@@ -77,37 +68,24 @@ mergeInto(LibraryManager.library, {
       return !!Words.canvas && document.activeElement === Words.canvas && Words.canvas.hasAttribute('aria-description');
     },
 
+    // Where the walk holds the first value of the field of this name.
+    at: function(name) {
+      return Words.layout.fields[name].at;
+    },
+
     values: function() {
       var at = _designValues() >> 3;
       return Array.prototype.slice.call(HEAPF64.subarray(at, at + Words.layout.values));
     },
 
-    menuOf: function(handler) {
-      var menus = PopupMenus.menus;
-      for (var i = 0; i < menus.length; ++i) {
-        if (menus[i].handler == handler) return i + 1;
-      }
-      return 0;
-    },
-
     // The label of the entry of the handler's menu that passes this value, or ''.
     label: function(handler, value) {
-      var menu = PopupMenus.menu(Words.menuOf(handler)), entries = menu ? menu.entries : [];
-      for (var i = 0; i < entries.length; ++i) {
-        if (!entries[i].submenu && entries[i].value === value) return entries[i].label;
-      }
-      return '';
+      return PopupMenus.labelsOf(handler).byValue[value] || '';
     },
 
     // The label of the entry that opens the handler's menu: "Main Color", "Left weapon".
     menuName: function(handler) {
-      var id = Words.menuOf(handler), menus = PopupMenus.menus;
-      for (var i = 0; i < menus.length; ++i) {
-        for (var j = 0; j < menus[i].entries.length; ++j) {
-          if (id && menus[i].entries[j].submenu === id) return menus[i].entries[j].label;
-        }
-      }
-      return '';
+      return PopupMenus.labelsOf(handler).title;
     },
 
     choiceOf: function(at) {
@@ -125,18 +103,18 @@ mergeInto(LibraryManager.library, {
     },
 
     mix: function(values) {
-      var layout = Words.layout, parts = Words.channels.map(function(channel, i) {
-        return channel + ' ' + Words.number(values[layout.mix + i]);
+      var parts = Words.channels.map(function(channel, i) {
+        return channel + ' ' + Words.number(values[Words.at('mix') + i]);
       });
-      return parts.concat('shininess ' + Words.number(values[layout.shine])).join(', ');
+      return parts.concat('shininess ' + Words.number(values[Words.at('shine')])).join(', ');
     },
 
     // "Main Color: Blood Red"; the user-defined paint with its colour and shininess.
-    choiceWords: function(choice, values, index) {
+    choiceWords: function(choice, values) {
       var name = Words.menuName(choice.handler), chosen = Words.label(choice.handler, values[choice.at]);
       if (!chosen) return '';
       var words = name ? name + ': ' + chosen : chosen;
-      if (index < Words.layout.paintChoices && values[choice.at] === Words.layout.userPaint) {
+      if (choice.paint && values[choice.at] === Words.layout.userPaint) {
         words += ' (' + Words.mix(values) + ')';
       }
       return words;
@@ -144,35 +122,40 @@ mergeInto(LibraryManager.library, {
 
     // The piece the keys pose, and its side: "Upper arm, left side".
     jointName: function(piece, side) {
-      var layout = Words.layout;
-      var pieceName = Words.label(Words.choiceOf(layout.piece).handler, piece);
-      var sideName = Words.label(Words.choiceOf(layout.side).handler, side);
+      var pieceName = Words.label(Words.choiceOf(Words.at('piece')).handler, piece);
+      var sideName = Words.label(Words.choiceOf(Words.at('side')).handler, side);
       return pieceName && sideName ? pieceName + ', ' + sideName.toLowerCase() : '';
+    },
+
+    // Where the walk holds a joint's angle about one axis: its piece's field holds each side's
+    // x, y and z in turn.
+    angleAt: function(piece, side, axis) {
+      return Words.at(Words.layout.pieces[piece]) + side * Words.axes.length + axis;
     },
 
     // A joint's angle about one axis: "x −5°".
     angle: function(values, piece, side, axis) {
-      var at = Words.layout.angles + piece * Words.anglesPerPiece + side * Words.anglesPerSide + axis;
+      var at = Words.angleAt(piece, side, axis);
       return Words.axes[axis] + ' ' + Words.number(Math.round(values[at])) + '\u00b0';
     },
 
     // The joint the keys pose, with the two angles they turn.
     posed: function(values) {
-      var piece = values[Words.layout.piece], side = values[Words.layout.side], name = Words.jointName(piece, side);
+      var piece = values[Words.at('piece')], side = values[Words.at('side')], name = Words.jointName(piece, side);
       if (!name) return '';
       return 'Keys pose: ' + name + ' (' + Words.angle(values, piece, side, 0) + ', ' +
         Words.angle(values, piece, side, 1) + ')';
     },
 
     idle: function(values) {
-      return values[Words.layout.idle] ? 'Idle on' : 'Idle off';
+      return values[Words.at('idle')] ? 'Idle on' : 'Idle off';
     },
 
     // The side of the figure the eye is on, and whether it looks from above or below.
     view: function(values) {
-      var yaw = values[Words.layout.yaw], pitch = values[Words.layout.pitch];
+      var yaw = values[Words.at('yaw')], pitch = values[Words.at('pitch')];
       if (!isFinite(yaw) || !isFinite(pitch)) return '';
-      var quarters = Math.round((yaw - Words.frontYaw) / Words.quarterTurn);
+      var quarters = Math.round((yaw - Words.layout.frontYaw) / Words.quarterTurn);
       var words = 'Seen from the ' + Words.sides[((quarters % 4) + 4) % 4];
       if (pitch > Words.steepPitch) words += ', from above';
       if (pitch < -Words.steepPitch) words += ', from below';
@@ -184,8 +167,8 @@ mergeInto(LibraryManager.library, {
     turn: function(values) {
       var view = Words.view(values);
       if (!view) return '';
-      var degrees = 180 / Math.PI, yaw = values[Words.layout.yaw], pitch = values[Words.layout.pitch];
-      var round = Math.round((Words.frontYaw - yaw) * degrees) % 360;
+      var degrees = 180 / Math.PI, yaw = values[Words.at('yaw')], pitch = values[Words.at('pitch')];
+      var round = Math.round((Words.layout.frontYaw - yaw) * degrees) % 360;
       if (round > 180) round -= 360;
       if (round <= -180) round += 360;
       var up = Math.round(pitch * degrees);
@@ -196,11 +179,16 @@ mergeInto(LibraryManager.library, {
     },
 
     // The whole design, for the canvas's description.
+    // Whether a choice is of the joint the keys pose, which is said with its angles.
+    posing: function(choice) {
+      return choice.at == Words.at('piece') || choice.at == Words.at('side');
+    },
+
     describe: function(values) {
-      var layout = Words.layout, paints = [], others = [];
-      layout.choices.forEach(function(choice, index) {
-        if (choice.at == layout.piece || choice.at == layout.side) return;
-        (index < layout.paintChoices ? paints : others).push(Words.choiceWords(choice, values, index));
+      var paints = [], others = [];
+      Words.layout.choices.forEach(function(choice) {
+        if (Words.posing(choice)) return;
+        (choice.paint ? paints : others).push(Words.choiceWords(choice, values));
       });
       var sentences = [Words.view(values), paints.join('; '), others.join('; '), Words.posed(values),
         Words.idle(values)];
@@ -213,24 +201,30 @@ mergeInto(LibraryManager.library, {
 
     // Each value the person changed, as the topic it is said under and how to say it.
     topics: function(before, after) {
-      var layout = Words.layout, topics = {};
+      var topics = {};
       function changed(at) { return !Object.is(before[at], after[at]); }
-      layout.choices.forEach(function(choice, index) {
+      Words.layout.choices.forEach(function(choice, index) {
         if (!changed(choice.at)) return;
-        var posing = choice.at == layout.piece || choice.at == layout.side;
+        var posing = Words.posing(choice);
         topics[posing ? 'posed' : 'choice ' + index] = posing ? Words.posed : function(values) {
-          return Words.choiceWords(choice, values, index);
+          return Words.choiceWords(choice, values);
         };
       });
-      if (changed(layout.idle)) topics.idle = Words.idle;
-      if (changed(layout.yaw) || changed(layout.pitch)) topics.view = Words.turn;
+      if (changed(Words.at('idle'))) topics.idle = Words.idle;
+      if (changed(Words.at('yaw')) || changed(Words.at('pitch'))) topics.view = Words.turn;
       Words.channels.forEach(function(channel, i) {
-        if (changed(layout.mix + i)) topics[channel] = Words.mixWords(channel, layout.mix + i);
+        var at = Words.at('mix') + i;
+        if (changed(at)) topics[channel] = Words.mixWords(channel, at);
       });
-      if (changed(layout.shine)) topics.shine = Words.mixWords('shininess', layout.shine);
-      for (var at = layout.angles; at < layout.angles + layout.angleCount; ++at) {
-        if (changed(at)) topics['angle ' + at] = Words.angleWords(at - layout.angles);
-      }
+      if (changed(Words.at('shine'))) topics.shine = Words.mixWords('shininess', Words.at('shine'));
+      Words.layout.pieces.forEach(function(name, piece) {
+        for (var side = 0; side < Words.layout.sides; ++side) {
+          for (var axis = 0; axis < Words.axes.length; ++axis) {
+            var at = Words.angleAt(piece, side, axis);
+            if (changed(at)) topics['angle ' + at] = Words.angleWords(piece, side, axis);
+          }
+        }
+      });
       return topics;
     },
 
@@ -242,9 +236,7 @@ mergeInto(LibraryManager.library, {
     },
 
     // "Upper arm, left side: x −5°".
-    angleWords: function(index) {
-      var piece = Math.floor(index / Words.anglesPerPiece);
-      var side = Math.floor((index % Words.anglesPerPiece) / Words.anglesPerSide), axis = index % Words.anglesPerSide;
+    angleWords: function(piece, side, axis) {
       return function(values) {
         var name = Words.jointName(piece, side);
         return name ? name + ': ' + Words.angle(values, piece, side, axis) : '';
@@ -255,7 +247,6 @@ mergeInto(LibraryManager.library, {
     // until nothing more changes. A burst keeps no backlog: each topic is said once, as the
     // state is when it is said.
     heard: function() {
-      if (!Words.layout) return;
       var now = Words.values(), topics = Words.topics(Words.seen, now), any = false;
       Words.seen = now;
       for (var topic in topics) {
@@ -272,7 +263,6 @@ mergeInto(LibraryManager.library, {
     // The idle sway moves the joints by itself: its ticks are taken in without a word, and
     // only the description follows the posed joint.
     absorb: function() {
-      if (!Words.layout) return;
       var now = Words.values();
       if (now.every(function(value, at) { return Object.is(value, Words.seen[at]); })) return;
       Words.seen = now;

@@ -21,7 +21,7 @@ constexpr int materialLimit = 16;
 
 // The front material's ambient, diffuse and specular colours, then its shininess.
 constexpr int materialFloats = 13;
-struct Material {
+struct BatchMaterial {
     GLfloat values[materialFloats];
 };
 
@@ -46,7 +46,7 @@ Run runs[runLimit];
 int pointCount = 0;
 int cornerCount = 0;
 int runCount = 0;
-Material materials[materialLimit];
+BatchMaterial materials[materialLimit];
 int materialCount = 0;
 GLfloat batchProjection[16];
 
@@ -59,9 +59,9 @@ int drawCornerCount = 0;
 // A flush's own calls never start another flush.
 bool flushing = false;
 
-Material currentMaterial()
+BatchMaterial currentMaterial()
 {
-    Material material;
+    BatchMaterial material;
     glGetMaterialfv(GL_FRONT, GL_AMBIENT, material.values);
     glGetMaterialfv(GL_FRONT, GL_DIFFUSE, material.values + 4);
     glGetMaterialfv(GL_FRONT, GL_SPECULAR, material.values + 8);
@@ -69,7 +69,7 @@ Material currentMaterial()
     return material;
 }
 
-void applyMaterial(const Material& material)
+void applyBatchMaterial(const BatchMaterial& material)
 {
     glMaterialfv(GL_FRONT, GL_AMBIENT, material.values);
     glMaterialfv(GL_FRONT, GL_DIFFUSE, material.values + 4);
@@ -85,7 +85,7 @@ bool sameFloats(const GLfloat* a, const GLfloat* b, int count)
 
 // The batch of this material; materialCount for a batch yet to be opened, or -1 when there
 // is no room for another.
-int batchOf(const Material& material)
+int batchOf(const BatchMaterial& material)
 {
     for (int m = 0; m < materialCount; ++m) {
         if (sameFloats(materials[m].values, material.values, materialFloats)) return m;
@@ -187,7 +187,7 @@ void drawBatches()
     glNormalPointer(GL_FLOAT, sizeof(EyePoint), drawPoints[0].normal);
     glVertexPointer(4, GL_FLOAT, sizeof(EyePoint), drawPoints[0].position);
     for (int m = 0; m < materialCount; ++m) {
-        applyMaterial(materials[m]);
+        applyBatchMaterial(materials[m]);
         for (int r = 0; r < runCount; ++r) {
             if (runs[r].material == m) gather(runs[r]);
         }
@@ -208,7 +208,7 @@ void addTriangles(const MeshPoint* points, int count, const GLushort* corners, i
     GLfloat projection[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    const Material material = currentMaterial();
+    const BatchMaterial material = currentMaterial();
     if (runCount > 0 && !sameFloats(projection, batchProjection, 16)) flushBatches();
     if (!poolHasRoom(count, cornersGiven)) flushBatches();
     int batch = batchOf(material);
@@ -240,7 +240,7 @@ extern "C" CALLED_FROM_JAVASCRIPT void flushBatches()
     glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    const Material material = currentMaterial();
+    const BatchMaterial material = currentMaterial();
 
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(batchProjection);
@@ -248,7 +248,7 @@ extern "C" CALLED_FROM_JAVASCRIPT void flushBatches()
     glLoadIdentity();
     drawBatches();
 
-    applyMaterial(material);
+    applyBatchMaterial(material);
     glLoadMatrixf(modelview);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(projection);

@@ -21,17 +21,14 @@ mergeInto(LibraryManager.library, {
     return '_' + name + ' = flushingBatchesFirst(_' + name + ');';
   }).join(''),
 
-  // The emulation streams each draw's points into the next of 64 buffers of the draw's size,
-  // in two sets that take turns frame by frame, and keeps every buffer it made. A frame of a
-  // few large draws would keep a hundred megabytes of them: four of each size are plenty for
-  // a frame's few draws of one size. Set before the context and its buffers are made.
+  // The emulation streams each draw's points into the next of its buffers of the draw's size
+  // and keeps every buffer it made (docs/web.md, Drawing): four of each size are plenty for a
+  // frame's few draws of one size. Set before the context and its buffers are made.
   $fewStreamBuffers__deps: ['$GL'],
   $fewStreamBuffers__postset: 'GL.numTempVertexBuffersPerSize = 4;',
   $fewStreamBuffers: {},
 
-  // The page shows the picture when the display callback returns: the swap draws what is left.
-  glutSwapBuffers__deps: ['$flushingBatchesFirst', '$fewStreamBuffers'],
-  glutSwapBuffers: function() {
-    _flushBatches();
-  },
+  // What the frame's end (frames.js's glutSwapBuffers) needs of the batches.
+  $batchDrawing__deps: ['$flushingBatchesFirst', '$fewStreamBuffers', 'flushBatches'],
+  $batchDrawing: {},
 });

@@ -1,5 +1,5 @@
 // The toolkit's solid sphere, cube and torus, GLU's cylinder and disk and its look-at,
-// for a GL that lacks them. Each solid hands the frame's batches (web/batch.h) the very
+// for a GL that lacks them. Each solid hands the frame's batches (gl/batch.h) the very
 // triangles the desktop libraries make the GL draw, in their order and with their winding,
 // so that both pictures agree.
 #pragma once

@@ -4,8 +4,8 @@
 mergeInto(LibraryManager.library, {
   // ---- The key pad: the designer's keys as buttons, for screens without a keyboard. ----
   // A press sends the key through the keyboard's own path, or moves the eye as its arrow
-  // does; held, it repeats as a held key does. The buttons never take the focus, which
-  // stays on the canvas.
+  // does; held, it repeats as a held key does. A press of the pointer leaves the focus where
+  // it is, on the canvas; a button reached from the keyboard presses once on Enter or Space.
   $KeyPad__deps: ['$KeyInput', '$PopupMenus', '$Orbit'],
   $KeyPad: {
     repeatDelayMilliseconds: 500,

@@ -16,9 +16,27 @@ mergeInto(LibraryManager.library, {
     dismissal: null,   // the press that last closed the menu by landing elsewhere
     swallowClick: false,
     button: null,      // the page's menu button, which tells whether the menu is open
+    home: null,        // the element the menu's lists are shown in
 
     menu: function(id) {
       return PopupMenus.menus[id - 1] || null;
+    },
+
+    // What the menu whose choices call this handler says: the label of the first entry that
+    // opens it ('' for none), and the label of the first entry passing each value.
+    labelsOf: function(handler) {
+      var labels = {title: '', byValue: Object.create(null)};
+      var id = PopupMenus.menus.findIndex(function(menu) { return menu.handler == handler; }) + 1;
+      if (!id) return labels;
+      PopupMenus.menus.forEach(function(menu) {
+        menu.entries.forEach(function(entry) {
+          if (entry.submenu === id && !labels.title) labels.title = entry.label;
+        });
+      });
+      PopupMenus.menu(id).entries.forEach(function(entry) {
+        if (!entry.submenu && !(entry.value in labels.byValue)) labels.byValue[entry.value] = entry.label;
+      });
+      return labels;
     },
 
     choose: function(menu, value) {
@@ -73,7 +91,7 @@ mergeInto(LibraryManager.library, {
     // The menu belongs to the picture's application, in the page's main landmark: a screen
     // reader leaves the person's keys to the menu as to the picture.
     container: function() {
-      return document.getElementById('picture') || document.querySelector('main') || document.body;
+      return PopupMenus.home || document.querySelector('main') || document.body;
     },
 
     // Places a list at (x, y) in the page, moved inwards where it would cross an edge;
@@ -235,8 +253,10 @@ mergeInto(LibraryManager.library, {
 
     // A press anywhere but on the menu closes it without choosing; so do Escape, leaving
     // the window and a new width of the page. A new height alone, such as a phone's toolbar
-    // coming or going, only moves the lists within it. The menu button opens the same menu.
-    listen: function(menuButton) {
+    // coming or going, only moves the lists within it. The menu button opens the same menu,
+    // and the lists are shown in `home`.
+    listen: function(menuButton, home) {
+      PopupMenus.home = home;
       document.addEventListener('pointerdown', function(event) {
         PopupMenus.swallowClick = false;
         if (PopupMenus.open && !PopupMenus.isInside(event.target)) {

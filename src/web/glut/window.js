@@ -1,17 +1,17 @@
-// The designer's window in the page: the canvas, its size on the screen and in device pixels,
-// and the toolkit's start, which listens on the canvas, its key pad and its menu button. Each
-// input is delivered to the designer as the desktop window delivers it, then followed by what
-// the page says of the change (words.js) and the check whether the picture needs a frame
-// (frames.js). The GL context, the callbacks' registration and the timers are the browser
-// toolkit's own.
+// The designer's window in the page: the canvas's size on the screen and in device pixels.
+// The toolkit's start, glutInit, is the page's (page/shell.js); each input is delivered to the
+// designer as the desktop window delivers it (pointer.js, keys.js, keypad.js, menu.js), then
+// followed by the frames' hooks and check (frames.js), which also keep the designer's timers.
+// The GL context and the callbacks' registration are the browser toolkit's own.
 
 mergeInto(LibraryManager.library, {
   // ---- The window's size: the picture's CSS size times the screen's density. ----
   $WindowSize__deps: ['$CanvasInput', 'glutReshapeWindow'],
   $WindowSize: {
-    // The drawing buffer a canvas box of this CSS size needs to be sharp on this screen.
+    // The drawing buffer a canvas box of this CSS size needs to be sharp on this screen: the
+    // page's rule (page.js), by which it sized the buffer before it made the context.
     devicePixels: function(cssPixels) {
-      return Math.max(1, Math.round(cssPixels * (window.devicePixelRatio || 1)));
+      return Module['devicePixels'](cssPixels);
     },
 
     // The designer learns a new size through its reshape callback, as from a resized
@@ -66,20 +66,5 @@ mergeInto(LibraryManager.library, {
     var box = canvas.getBoundingClientRect();
     Browser.setCanvasSize(GLUT.initWindowWidth = WindowSize.devicePixels(box.width),
                           GLUT.initWindowHeight = WindowSize.devicePixels(box.height));
-  },
-
-  // The browser toolkit would listen on the whole page; the designer listens on its
-  // canvas, its key pad and its menu button.
-  glutInit__deps: ['$GLUT', '$CanvasInput', '$KeyInput', '$PopupMenus', '$WindowSize', '$KeyPad', '$Frames'],
-  glutInit: function(argcp, argv) {
-    GLUT.initTime = Date.now();
-    var canvas = Module['canvas'];
-    CanvasInput.listen(canvas);
-    KeyInput.listen(canvas);
-    WindowSize.observe(canvas);
-    WindowSize.watchDensity(canvas);
-    KeyPad.listen(document.getElementById('pad'), document.getElementById('keys-button'));
-    PopupMenus.listen(document.getElementById('menu-button'));
-    Frames.listen();
   },
 });

@@ -6,7 +6,24 @@
 // runtime runs and draws in it. Each step is a task of its own, so that the page answers
 // meanwhile. Where the browser cannot run the designer, and when it takes the picture's
 // graphics away, a short notice in the picture's place says what is missing and what to try.
-var Module = {canvas: document.getElementById('canvas')};
+// The runtime's side of the start is shell.js.
+var Module = {
+  canvas: document.getElementById('canvas'),
+
+  // The drawing buffer a canvas box of this CSS size needs to be sharp on this screen: the
+  // page sizes it so before it makes the context, and the designer's window (window.js) on
+  // every change of size or density.
+  devicePixels: function (cssPixels) {
+    return Math.max(1, Math.round(cssPixels * (window.devicePixelRatio || 1)));
+  },
+
+  // The context the page makes, which the designer's glutCreateWindow then finds taken: no
+  // alpha, no stencil and no antialiasing, over WebGL 1, as the designer's display mode (RGB,
+  // double-buffered, with depth) asks. Made here, on the designer's canvas, it is the check
+  // that the browser can draw: a browser may offer the interface and still refuse every
+  // context (a blocked driver, no display, WebGL turned off).
+  contextAttributes: {alpha: false, depth: true, stencil: false, antialias: false},
+};
 
 var PageNotice = {
   // What the person reads, by what went wrong.
@@ -62,23 +79,15 @@ var PageNotice = {
   },
 };
 
-// The context the designer asks for: glutCreateWindow with the designer's display mode
-// (RGB, double-buffered, with depth) asks for no alpha, no stencil and no antialiasing, over
-// WebGL 1. Made here, on the designer's canvas, it is the check that the browser can draw: a
-// browser may offer the interface and still refuse every context (a blocked driver, no
-// display, WebGL turned off). The runtime, asking the same canvas, gets this context back.
-var designerContext = {alpha: false, depth: true, stencil: false, antialias: false};
-
+// The drawing buffer at the size the designer's window takes on this screen: a buffer made
+// again at another size costs the browser nearly as much as the context.
 function makeDesignerContext(canvas) {
   if (typeof WebGLRenderingContext == 'undefined') return null;
-  // The drawing buffer at the size the designer's window takes on this screen, in device
-  // pixels, as the platform layer sizes it (window.js): a buffer made again at another size
-  // costs the browser nearly as much as the context.
-  var box = canvas.getBoundingClientRect(), density = window.devicePixelRatio || 1;
-  canvas.width = Math.max(1, Math.round(box.width * density));
-  canvas.height = Math.max(1, Math.round(box.height * density));
+  var box = canvas.getBoundingClientRect();
+  canvas.width = Module.devicePixels(box.width);
+  canvas.height = Module.devicePixels(box.height);
   try {
-    var gl = canvas.getContext('webgl', designerContext);
+    var gl = canvas.getContext('webgl', Module.contextAttributes);
     return gl && !gl.isContextLost() ? gl : null;
   } catch (refused) {
     return null;
@@ -260,14 +269,13 @@ var PageStart = {
     // Whatever else stops the start, a file that did not come is no unhandled error.
     compiled.catch(PageStart.fail);
     // The runtime instantiates the compiled module in a task of its own; in the next, the GL
-    // emulation takes the page's context and sets itself up in it (the designer's
-    // glutCreateWindow then finds it taken); in the one after, the designer starts.
+    // emulation takes the page's context over (shell.js); in the one after, the designer starts.
     Module.instantiateWasm = function (imports, receiveInstance) {
       compiled
         .then(function (module) {
           return WebAssembly.instantiate(module, imports).then(function (instance) {
             PageStart.next(function () {
-              Module.createContext(Module.canvas, true, true, designerContext);
+              Module.takeContext();
               PageStart.next(function () { receiveInstance(instance, module); });
             });
           });

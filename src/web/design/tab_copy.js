@@ -11,7 +11,7 @@
 // page's end keeps the design, on screen or not.
 
 mergeInto(LibraryManager.library, {
-  $Session: {
+  $TabCopy: {
     key: 'korvath-designer-session',
     lostContext: false,
     leaving: false,  // from a pagehide until the page is shown again from the browser's cache
@@ -31,89 +31,76 @@ mergeInto(LibraryManager.library, {
     },
 
     save: function() {
-      var storage = Session.storage();
+      var storage = TabCopy.storage();
       if (!storage) return;
       try {
-        storage.setItem(Session.key, UTF8ToString(_sessionEncode()));
+        storage.setItem(TabCopy.key, UTF8ToString(_tabCopyEncode()));
       } catch (full) {
-        Session.drop();
+        TabCopy.drop();
       }
     },
 
     drop: function() {
-      var storage = Session.storage();
+      var storage = TabCopy.storage();
       try {
-        if (storage) storage.removeItem(Session.key);
+        if (storage) storage.removeItem(TabCopy.key);
       } catch (refused) {}
     },
 
     // A copy is restored once; one too long for the buffer is no copy of this build's.
     restore: function() {
-      var storage = Session.storage(), copy = null;
+      var storage = TabCopy.storage(), copy = null;
       try {
-        copy = storage ? storage.getItem(Session.key) : null;
+        copy = storage ? storage.getItem(TabCopy.key) : null;
       } catch (refused) {}
       if (copy === null) return;
-      Session.drop();
-      var size = _sessionBufferSize();
+      TabCopy.drop();
+      var size = _tabCopyBufferSize();
       if (lengthBytesUTF8(copy) >= size) return;
-      stringToUTF8(copy, _sessionBuffer(), size);
-      _sessionRestore();
+      stringToUTF8(copy, _tabCopyBuffer(), size);
+      _tabCopyRestore();
     },
 
     onVisibilityChange: function() {
-      if (!Session.hidden()) {
-        Session.drop();
-      } else if (!Session.leaving) {
-        Session.save();
+      if (!TabCopy.hidden()) {
+        TabCopy.drop();
+      } else if (!TabCopy.leaving) {
+        TabCopy.save();
       }
     },
 
     onPageHide: function() {
-      if (Session.hidden() || Session.lostContext) {
-        Session.save();
+      if (TabCopy.hidden() || TabCopy.lostContext) {
+        TabCopy.save();
       } else {
-        Session.drop();
+        TabCopy.drop();
       }
-      Session.leaving = true;
+      TabCopy.leaving = true;
     },
 
     onPageShow: function(event) {
-      Session.leaving = false;
-      if (event.persisted && !Session.hidden()) Session.drop();
+      TabCopy.leaving = false;
+      if (event.persisted && !TabCopy.hidden()) TabCopy.drop();
     },
 
     onFreeze: function() {
-      if (Session.hidden() || Session.lostContext) Session.save();
+      if (TabCopy.hidden() || TabCopy.lostContext) TabCopy.save();
     },
 
     onContextLost: function() {
-      Session.lostContext = true;
-      Session.save();
+      TabCopy.lostContext = true;
+      TabCopy.save();
     },
 
     // A page that starts hidden (loaded again in the background) may be taken away before
     // it is ever shown: it keeps the design it restored at once.
-    listen: function() {
-      document.addEventListener('visibilitychange', Session.onVisibilityChange);
-      document.addEventListener('freeze', Session.onFreeze);
-      window.addEventListener('pagehide', Session.onPageHide);
-      window.addEventListener('pageshow', Session.onPageShow);
-      Module['canvas'].addEventListener('webglcontextlost', Session.onContextLost);
-      if (Session.hidden()) Session.save();
+    listen: function(canvas) {
+      document.addEventListener('visibilitychange', TabCopy.onVisibilityChange);
+      document.addEventListener('freeze', TabCopy.onFreeze);
+      window.addEventListener('pagehide', TabCopy.onPageHide);
+      window.addEventListener('pageshow', TabCopy.onPageShow);
+      canvas.addEventListener('webglcontextlost', TabCopy.onContextLost);
+      if (TabCopy.hidden()) TabCopy.save();
     },
-  },
-
-  // The toolkit's loop entry, under another name: the design is back before it asks for
-  // the first frame, and before the page first says it in words.
-  $toolkitMainLoop: LibraryManager.library.glutMainLoop,
-  $toolkitMainLoop__deps: LibraryManager.library.glutMainLoop__deps,
-
-  glutMainLoop__deps: ['$Session', '$toolkitMainLoop', '$Words'],
-  glutMainLoop: function() {
-    Session.restore();
-    Session.listen();
-    Words.start();
-    toolkitMainLoop();
   },
 });

@@ -3,7 +3,7 @@
 // Every value that the person can change is kept, and the count of numbers the idle sway
 // has drawn from the C library's generator, which a restore draws again so that the
 // random sequence goes on from where it was.
-#include "web/design/session.h"
+#include "web/design/tab_copy.h"
 
 #include <emscripten/emscripten.h>
 
@@ -103,7 +103,7 @@ int __wrap_rand()
     return __real_rand();
 }
 
-EMSCRIPTEN_KEEPALIVE const char* sessionEncode()
+EMSCRIPTEN_KEEPALIVE const char* tabCopyEncode()
 {
     double values[copyValueCount];
     readDesign(values);
@@ -116,17 +116,17 @@ EMSCRIPTEN_KEEPALIVE const char* sessionEncode()
     return copy;
 }
 
-EMSCRIPTEN_KEEPALIVE char* sessionBuffer()
+EMSCRIPTEN_KEEPALIVE char* tabCopyBuffer()
 {
     return copy;
 }
 
-EMSCRIPTEN_KEEPALIVE int sessionBufferSize()
+EMSCRIPTEN_KEEPALIVE int tabCopyBufferSize()
 {
     return copySize;
 }
 
-EMSCRIPTEN_KEEPALIVE int sessionRestore()
+EMSCRIPTEN_KEEPALIVE int tabCopyRestore()
 {
     double values[copyValueCount];
     if (!readCopy(copy, values)) return 0;

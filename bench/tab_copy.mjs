@@ -4,7 +4,7 @@
 // fresh one. A restore draws the idle sway's random numbers again: a copy of an hour of sway
 // on screen, and the most a copy may hold, show what that costs.
 //
-//   bench/web.sh   (or: KORVATH_SITE=build/web/site node bench/session.mjs)
+//   bench/web.sh   (or: KORVATH_SITE=build/web/site node bench/tab_copy.mjs)
 import {launchChromium, serveSite} from '../tests/web/browser.mjs';
 
 const copyKey = 'korvath-designer-session';
@@ -20,10 +20,10 @@ const median = values => [...values].sort((a, b) => a - b)[Math.floor(values.len
 function timeSaves(page) {
   return page.evaluate(saves => {
     let started = performance.now();
-    for (let i = 0; i < saves; ++i) Session.save();
+    for (let i = 0; i < saves; ++i) TabCopy.save();
     const save = (performance.now() - started) / saves;
     started = performance.now();
-    for (let i = 0; i < saves; ++i) UTF8ToString(_sessionEncode());
+    for (let i = 0; i < saves; ++i) UTF8ToString(_tabCopyEncode());
     return {save, encode: (performance.now() - started) / saves, bytes: sessionStorage.getItem('korvath-designer-session').length};
   }, saves);
 }
@@ -55,7 +55,7 @@ async function main() {
     await page.goto(served.url);
     await page.waitForFunction(() => window.Module && Module.calledRun);
     const {save, encode, bytes} = await timeSaves(page);
-    const copy = await page.evaluate(() => UTF8ToString(_sessionEncode()));
+    const copy = await page.evaluate(() => UTF8ToString(_tabCopyEncode()));
     await page.close();
     const withDraws = draws => copy.replace(/draws:\d+;/, `draws:${draws};`);
 
