@@ -6,10 +6,11 @@ import assert from 'node:assert/strict';
 import {readFileSync} from 'node:fs';
 import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
+import {setTimeout as pause} from 'node:timers/promises';
 import {PNG} from 'pngjs';
 import {
-  allowedMismatch, canvasPicture, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
-  serveSite, settled, site, whenSettled,
+  assertSamePicture, canvasBox, canvasPicture, desktop, differs, entryCentre, launchChromium, launchFirefox,
+  nativePicture, openLists, press, serveSite, settled, site, until, watchContexts, whenSettled,
 } from './browser.mjs';
 import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
 
@@ -20,21 +21,10 @@ const arrowDrags = ['drag:19,0', 'drag:20,0', 'drag:0,19'];
 const holdMilliseconds = 800;  // longer than the page's half-second hold
 const buttonNames = ['left', 'middle', 'right'];
 const cpuSlowdown = 6;
-const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
 
 // How the page starts, seen from its first script: the WebGL contexts handed out on any canvas
 // (and when the first was), and where the picture's place is before the designer runs.
-const startWatch = `window.pageStart = {contexts: [], contextAt: null,
-  place: JSON.stringify(document.getElementById('canvas').getBoundingClientRect())};
-const getContext = HTMLCanvasElement.prototype.getContext;
-HTMLCanvasElement.prototype.getContext = function(type, ...rest) {
-  const asked = performance.now(), context = getContext.call(this, type, ...rest);
-  if (context && /webgl/.test(type) && !pageStart.contexts.includes(context)) {
-    pageStart.contextAt ??= asked;
-    pageStart.contexts.push(context);
-  }
-  return context;
-};`;
+const startWatch = `(${watchContexts})(false);`;
 
 // Errors of a page whose driver reports none, gathered by the page itself from its first script.
 const errorWatch = `window.pageErrors = [];
@@ -51,20 +41,6 @@ before(async () => {
     arrows: nativePicture([bloodRed, emeraldGreen, ...arrowDrags])};
 });
 after(() => served?.server.close());
-
-// ---- One engine as the steps see it: a page driven by puppeteer, or by WebDriver. ----
-
-// Polls the page until `condition` holds there, through a reload.
-async function until(engine, condition, what, ...args) {
-  for (const deadline = Date.now() + 30000; ; await pause(100)) {
-    try {
-      if (await engine.evaluate(condition, ...args)) return;
-    } catch (reloading) {
-      // the page is between two documents
-    }
-    if (Date.now() > deadline) throw new Error(`the page never showed ${what}`);
-  }
-}
 
 const designerRuns = () => window.Module && Module.calledRun && document.getElementById('notice').hidden;
 
@@ -90,17 +66,11 @@ const drawnSinceLastLook = () => {
   return drawn;
 };
 
-// Runs a step; the page draws it by the third animation frame after it.
+// Runs a step, which the page draws.
 async function assertDrawn(engine, what, step) {
   await engine.evaluate(drawnSinceLastLook);
   await step();
-  const frames = await engine.evaluate(() => new Promise(done => {
-    let waited = 0;
-    const look = () => drawCounts.since < Frames.drawn || waited++ == 3 ? done(Frames.drawn - drawCounts.since) :
-      requestAnimationFrame(look);
-    look();
-  }));
-  assert.ok(frames > 0, `${what} was not drawn`);
+  await until(engine, () => drawCounts.since < Frames.drawn, `${what} drawn`);
 }
 
 // Runs steps after which the picture is as it was: the page draws at most `most` frames
@@ -109,7 +79,7 @@ async function assertStill(engine, what, most, step = () => pause(stillMilliseco
   await until(engine, () => !Frames.requested, 'its last frame');
   await engine.evaluate(drawnSinceLastLook);
   await step();
-  await pause(300);
+  await engine.evaluate(whenSettled);
   const {frames, draws} = await engine.evaluate(drawnSinceLastLook);
   assert.ok(frames <= most && draws <= most * 8, `${what}: ${frames} frames and ${draws} WebGL draws`);
 }
@@ -133,14 +103,7 @@ function puppeteerEngine(page) {
         else await page.mouse.up({button: buttonNames[step.up]});
       }
     },
-    async press(...names) {
-      for (const name of names) {
-        const [key, modifier] = name.split('+').reverse();
-        if (modifier) await page.keyboard.down(modifier);
-        await page.keyboard.press(key);
-        if (modifier) await page.keyboard.up(modifier);
-      }
-    },
+    press: (...names) => press(page, ...names),
     async touch(x, y, milliseconds = 0) {
       await page.touchscreen.touchStart(x, y);
       if (milliseconds) await pause(milliseconds);
@@ -202,28 +165,8 @@ function webKitEngine(session) {
 
 // ---- The steps, the same in every engine. ----
 
-const canvasBox = engine => engine.evaluate(() => {
-  const {x, y, width, height} = document.getElementById('canvas').getBoundingClientRect();
-  return {x, y, width, height};
-});
-const menuLists = engine => engine.evaluate(() => document.querySelectorAll('.popup-menu').length);
-
-// The middle of the entry with this label in the deepest open list of the menu.
-function entryCentre(engine, label) {
-  return engine.evaluate(label => {
-    const lists = document.querySelectorAll('.popup-menu');
-    const item = [...(lists[lists.length - 1]?.children || [])].find(item => item.textContent == label);
-    if (!item) return null;
-    const box = item.getBoundingClientRect();
-    return [box.x + box.width / 2, box.y + box.height / 2];
-  }, label);
-}
-
-async function entryAt(engine, label) {
-  const centre = await entryCentre(engine, label);
-  assert.ok(centre, `no menu entry "${label}"`);
-  return centre;
-}
+// The middle of the entry with this label in the deepest open list of the menu, as [x, y].
+const entryAt = (engine, label) => entryCentre(engine, label).then(({x, y}) => [x, y]);
 
 // A right click on the canvas, then the entries of one menu path hovered and the last clicked.
 async function chooseWithMouse(engine, path) {
@@ -236,13 +179,9 @@ async function chooseWithMouse(engine, path) {
 
 async function assertMatches(engine, native, name, what) {
   const web = await engine.picture();
-  const mismatched = mismatchedPixels(web, native);
-  if (mismatched > allowedMismatch(web)) console.log(`kept ${keep(web, `${name}-${what}`)}`);
-  assert.ok(mismatched <= allowedMismatch(web), `${what}: ${mismatched} pixels differ from the native frame`);
+  assertSamePicture(web, native, `${name}-${what}`);
   return web;
 }
-
-const differs = (a, b) => mismatchedPixels(a, b) > allowedMismatch(a);
 
 // The page's start as its first script saw it: one context, made once the page's own text
 // and buttons were on the screen (where the browser says when that was), and the picture's
@@ -304,7 +243,7 @@ async function walkDesigner(engine, name) {
   });
 
   await assertDrawn(engine, 'Blood Red', () => chooseWithMouse(engine, bloodRed));
-  assert.equal(await menuLists(engine), 0, 'the menu stayed open');
+  assert.equal(await openLists(engine), 0, 'the menu stayed open');
   const red = await assertMatches(engine, natives.red, name, 'Blood Red');
 
   await assertDrawn(engine, 'W', () => engine.press(...'wwwwww'));
@@ -324,7 +263,7 @@ async function walkDesigner(engine, name) {
 
   // The right button's menu, opened and closed; then a left drag orbits, and ends with its release.
   await engine.mouse([{move: [box.x + 200, box.y + 200]}, {down: 2}, {up: 2}]);
-  assert.equal(await menuLists(engine), 1, 'the right button opened no menu');
+  assert.equal(await openLists(engine), 1, 'the right button opened no menu');
   await engine.press('Escape');
   await assertDrawn(engine, 'a drag', () =>
     engine.mouse([{move: centre}, {down: 0}, {move: [centre[0] + 150, centre[1]], steps: 5}, {up: 0}]));
@@ -338,7 +277,7 @@ async function walkDesigner(engine, name) {
       {move: [centre[0] + 80, centre[1] + 20], steps: 2}, {up: firstUp}, {move: [centre[0] + 60, centre[1]], steps: 2},
       {up: secondUp}]);
   }
-  assert.equal(await menuLists(engine), 0, 'a second button opened the menu');
+  assert.equal(await openLists(engine), 0, 'a second button opened the menu');
   const chorded = await engine.picture();
   await engine.mouse([{move: [centre[0], centre[1] + 120], steps: 5}]);
   assert.ok(!differs(await engine.picture(), chorded), 'the view turned with no button down');
@@ -348,9 +287,9 @@ async function walkDesigner(engine, name) {
 
   if (engine.touch) {
     await engine.touch(...centre, holdMilliseconds);
-    assert.ok(await menuLists(engine) > 0, 'a long press opened no menu');
+    assert.ok(await openLists(engine) > 0, 'a long press opened no menu');
     for (const label of bloodRed.split('/')) await engine.touch(...await entryAt(engine, label));
-    assert.equal(await menuLists(engine), 0, 'the menu stayed open');
+    assert.equal(await openLists(engine), 0, 'the menu stayed open');
     assert.ok(differs(await engine.picture(), turnedAgain), 'the tapped paint did not show');
   }
   assert.equal(await engine.evaluate(() => browserMenus), 0, 'the browser\'s own menu opened');
