@@ -111,8 +111,8 @@ export async function openDesigner(browser, url, {viewport = desktop, beforeLoad
   return page;
 }
 
-// ---- What the walks ask of a page: a puppeteer page, or one engine's adapter in the walk in
-// every engine; either runs a function in the page with `evaluate`. ----
+// ---- What the walks ask of a page: a puppeteer page, or a driver's adapter (drivers.mjs);
+// either runs a function in the page with `evaluate`. ----
 
 const waitMilliseconds = 30000;  // the longest a test waits for what it checks
 const pollMilliseconds = 100;
