@@ -16,8 +16,9 @@ const session = siteAndBrowser();
 // Runs in the page before its own scripts, after watchContexts(true), which keeps the drawing
 // buffer after each frame so that the last frame can be read at any moment. The first frame
 // the designer draws is kept with the state it shows (read once it is drawn: an animation
-// frame may run other callbacks before the designer's), and so are the last frame and the
-// state when the page goes hidden.
+// frame may run other callbacks before the designer's), and so is the state when the page goes
+// hidden, with its picture: drawn there and then, as the last frame may be some ticks of the
+// sway behind the state on a busy machine.
 function recordFrames() {
   const state = () => window._sessionEncode ? UTF8ToString(_sessionEncode()) : null;
   const picture = () => document.getElementById('canvas').toDataURL('image/png');
@@ -27,7 +28,9 @@ function recordFrames() {
     if (!window.firstFrame && window.Frames?.drawn > 0) window.firstFrame = {picture: picture(), state: state()};
   });
   document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState == 'hidden') window.atHide = {picture: picture(), state: state()};
+    if (document.visibilityState != 'hidden') return;
+    if (window.GLUT?.displayFunc) getWasmTableEntry(GLUT.displayFunc)();
+    window.atHide = {picture: picture(), state: state()};
   });
 }
 
