@@ -40,7 +40,7 @@ export function puppeteerEngine(page) {
 
 // WebKit's window shows the page at its own size; the canvas is cut from the window's picture,
 // as its element picture comes back partly black.
-export function webKitEngine(session) {
+function webKitEngine(session) {
   return {
     evaluate: (fn, ...args) => session.execute(fn, ...args),
     async picture() {
