@@ -8,7 +8,7 @@ import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
 import {setTimeout as pause} from 'node:timers/promises';
-import {designerStarted, launchChromium, launchFirefox, serveSite, waitFor} from './browser.mjs';
+import {designerStarted, launchChromium, launchFirefox, serveSite, settled, waitFor} from './browser.mjs';
 
 const quietMilliseconds = 5000;   // left alone, the picture says nothing for this long
 const waitMilliseconds = 15000;   // the longest Orca may take to say what a key makes it say
@@ -156,7 +156,10 @@ describe('heard by Orca', () => {
         const [page] = await browser.pages();
         const errors = [];
         page.on('pageerror', error => errors.push(error.message));
+        // The first frame drawn and the picture's busy mark gone, before the keys: a mark
+        // taken off the focused picture has its description said again.
         await designerStarted(page);
+        await settled(page);
         await orca.waitFor(/to orbit/, 'the page');
         console.log(`${name}: loaded: ${JSON.stringify(orca.since())}`);
         // Keys, and what Orca says until it says what they should make it say.
