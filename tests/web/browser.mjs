@@ -8,6 +8,7 @@ import {createServer} from 'node:http';
 import {tmpdir} from 'node:os';
 import {extname, join, normalize} from 'node:path';
 import {after, before} from 'node:test';
+import {setTimeout as pause} from 'node:timers/promises';
 import {pathToFileURL} from 'node:url';
 import puppeteer from 'puppeteer-core';
 import {PNG} from 'pngjs';
@@ -105,21 +106,53 @@ export async function openDesigner(browser, url, {viewport = desktop, beforeLoad
   page.on('pageerror', error => page.errors.push(error.message));
   await beforeLoad?.(page);
   await page.goto(url);
-  await page.waitForFunction(() => window.Module && Module.calledRun);
+  await designerStarted(page);
   await settled(page);
   return page;
 }
 
+// ---- What the walks ask of a page: a puppeteer page, or a driver's adapter (drivers.mjs);
+// either runs a function in the page with `evaluate`. ----
+
+const waitMilliseconds = 30000;  // the longest a test waits for what it checks
+const pollMilliseconds = 100;
+
+// Polls until `check()` holds; after `milliseconds`, fails with `failure`.
+export async function waitFor(check, failure, milliseconds = waitMilliseconds) {
+  for (const deadline = Date.now() + milliseconds; !await check(); await pause(pollMilliseconds)) {
+    if (Date.now() > deadline) throw new Error(failure);
+  }
+}
+
+// Polls the page until `condition(...args)` holds there, through a reload, and whether the
+// page is shown or hidden.
+export function until(page, condition, what, ...args) {
+  // a page between two documents answers nothing
+  const holds = () => page.evaluate(condition, ...args).catch(() => false);
+  return waitFor(holds, `the page never showed ${what}`);
+}
+
+export const designerStarted = page => until(page, () => window.Module?.calledRun === true, 'the designer started');
+
+// Until the page has printed this line on its console (`page.lines`, openDesigner's).
+export const printed = (page, line) =>
+  waitFor(() => page.lines.includes(line), `the page never printed "${line}"`);
+
 // In the page: resolves once the canvas shows the design as it stands, that is once no frame
-// is waiting to be drawn and the last one drawn has been presented, an animation frame later.
-// The page draws only when the picture changes, so a count of animation frames says nothing of
-// what was drawn. A swaying figure always has its next frame coming: ten frames are enough.
-// A page still starting (after a reload, say) has its picture marked busy until its first frame.
-export const whenSettled = () => new Promise(done => {
-  let frames = 0;
+// is waiting to be drawn, or one has been drawn since (a swaying figure always has its next
+// one coming), and the last one drawn has been presented, an animation frame later. The page
+// draws only when the picture changes, so a count of animation frames says nothing of what
+// was drawn. A page still starting (after a reload, say) has its picture marked busy until its
+// first frame.
+export const whenSettled = () => new Promise((done, fail) => {
+  const since = window.Frames?.drawn, milliseconds = 30000;
+  const timer = setTimeout(() => fail(new Error(`the page drew no frame in ${milliseconds} ms`)), milliseconds);
   const starting = () => document.getElementById('canvas')?.getAttribute('aria-busy') == 'true';
-  const look = () => starting() || window.Frames?.requested && ++frames < 10 ? requestAnimationFrame(look) :
-    requestAnimationFrame(() => done());
+  const waiting = () => starting() || window.Frames?.requested && Frames.drawn === since;
+  const look = () => waiting() ? requestAnimationFrame(look) : requestAnimationFrame(() => {
+    clearTimeout(timer);
+    done();
+  });
   requestAnimationFrame(look);
 });
 
@@ -135,9 +168,9 @@ export async function canvasPicture(page) {
   return pictureOf(await (await page.$('#canvas')).screenshot({captureBeyondViewport: false}));
 }
 
-// A PNG file's picture: {width, height, rgb}.
-export function pictureOf(file) {
-  const png = PNG.sync.read(file);
+// A PNG file's picture: {width, height, rgb} with rows from the top.
+export function pictureOf(bytes) {
+  const png = PNG.sync.read(bytes);
   const rgb = Buffer.alloc(png.width * png.height * 3);
   for (let i = 0, j = 0; i < png.data.length; i += 4, j += 3) png.data.copy(rgb, j, i, i + 3);
   return {width: png.width, height: png.height, rgb};
@@ -212,6 +245,33 @@ export function keep(picture, name) {
   return file;
 }
 
+// Asserts that a picture is the expected one; when it is not, both are kept under `name`.
+export function assertSamePicture(actual, expected, name) {
+  const mismatched = mismatchedPixels(actual, expected), allowed = allowedMismatch(expected);
+  if (mismatched > allowed) console.log(`kept ${keep(actual, `${name}-actual`)} and ${keep(expected, `${name}-expected`)}`);
+  assert.ok(mismatched <= allowed, `${name}: ${mismatched} pixels differ (at most ${allowed})`);
+}
+
+// Whether two pictures differ beyond an edge moved by one pixel.
+export const differs = (a, b) => mismatchedPixels(a, b) > allowedMismatch(a);
+
+// The middle of the chest, in the main paint, after Blood Red: (350, 300) of the 700 by 700
+// picture, wherever the picture is now.
+export function assertChestRed(picture) {
+  const scale = picture.width / canvasSize, at = (Math.round(300 * scale) * picture.width + Math.round(350 * scale)) * 3;
+  const [r, g, b] = picture.rgb.subarray(at, at + 3);
+  assert.ok(r > 2 * g && r > 2 * b, `the chest is (${r}, ${g}, ${b}), not red`);
+}
+
+// The canvas's box in the page, in CSS pixels.
+export const canvasBox = page => page.evaluate(() => {
+  const {x, y, width, height} = document.getElementById('canvas').getBoundingClientRect();
+  return {x, y, width, height};
+});
+
+// The open lists of the pop-up menu.
+export const openLists = page => page.evaluate(() => document.querySelectorAll('.popup-menu').length);
+
 // The deepest open list of the pop-up menu, or null.
 export function openMenuLabels(page) {
   return page.evaluate(() => {
@@ -220,26 +280,60 @@ export function openMenuLabels(page) {
   });
 }
 
-// Moves the pointer onto the entry with this label in the deepest open list.
-async function entry(page, label) {
-  const handle = await page.evaluateHandle(label => {
+// The middle of the entry with this label in the deepest open list of the menu.
+export async function entryCentre(page, label) {
+  const centre = await page.evaluate(label => {
     const lists = document.querySelectorAll('.popup-menu');
-    const last = lists[lists.length - 1];
-    return last ? [...last.children].find(item => item.textContent == label) || null : null;
+    const item = [...(lists[lists.length - 1]?.children || [])].find(item => item.textContent == label);
+    if (!item) return null;
+    const box = item.getBoundingClientRect();
+    return {x: box.x + box.width / 2, y: box.y + box.height / 2};
   }, label);
-  const element = handle.asElement();
-  if (!element) throw new Error(`no menu entry "${label}"`);
-  await element.hover();
-  return element;
+  if (!centre) throw new Error(`no menu entry "${label}"`);
+  return centre;
 }
 
-// A right click on the canvas, then the entries of one menu path, as a person picks them.
+// A right click on the canvas, then the entries of one menu path, as a person picks them:
+// each hovered, and the last clicked.
 export async function choose(page, path, at = {x: 60, y: 60}) {
-  const box = await (await page.$('#canvas')).boundingBox();
+  const box = await canvasBox(page);
   await page.mouse.click(box.x + at.x, box.y + at.y, {button: 'right'});
   const labels = path.split('/');
-  for (const label of labels.slice(0, -1)) await entry(page, label);
-  await (await entry(page, labels[labels.length - 1])).click();
+  for (const label of labels.slice(0, -1)) {
+    const {x, y} = await entryCentre(page, label);
+    await page.mouse.move(x, y);
+  }
+  const {x, y} = await entryCentre(page, labels[labels.length - 1]);
+  await page.mouse.click(x, y);
+}
+
+// Keys pressed in turn on a puppeteer page; "Shift+F10" holds Shift for F10.
+export async function press(page, ...names) {
+  for (const name of names) {
+    const [key, modifier] = name.split('+').reverse();
+    if (modifier) await page.keyboard.down(modifier);
+    await page.keyboard.press(key);
+    if (modifier) await page.keyboard.up(modifier);
+  }
+}
+
+// Run in the page before its own scripts: the WebGL contexts handed out on any canvas, in
+// `pageStart` (with the moment the first was asked for, and where the picture's place was
+// before the designer ran, when the canvas is there yet). With `keepPictures`, a context keeps
+// its drawing buffer after each frame, so that the last frame can be read at any moment.
+export function watchContexts(keepPictures) {
+  const canvas = document.getElementById('canvas');
+  window.pageStart = {contexts: [], contextAt: null, place: canvas && JSON.stringify(canvas.getBoundingClientRect())};
+  const getContext = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function(type, attributes, ...rest) {
+    const asked = performance.now();
+    const context = getContext.call(this, type, keepPictures ? {...attributes, preserveDrawingBuffer: true} : attributes, ...rest);
+    if (context && /webgl/.test(type) && !pageStart.contexts.includes(context)) {
+      pageStart.contextAt ??= asked;
+      pageStart.contexts.push(context);
+    }
+    return context;
+  };
 }
 
 // Runs `main` when the module at `moduleUrl` is the command Node was given; a failure is

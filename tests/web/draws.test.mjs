@@ -4,10 +4,12 @@
 // stop making WebGL buffers once they have the few they stream through.
 import assert from 'node:assert/strict';
 import {describe, test} from 'node:test';
+import {setTimeout as pause} from 'node:timers/promises';
 import {choose, openDesigner, settled, siteAndBrowser} from './browser.mjs';
 import {countFrame, countWebGLCalls} from './webgl-calls.mjs';
 
 const session = siteAndBrowser();
+const hiddenMilliseconds = 1500;  // a swaying page hidden this long draws nothing
 
 // The start-up frame holds a bolter and a bolt pistol; with the knives, every weapon kind is drawn.
 const scenarios = [
@@ -92,7 +94,7 @@ test('a hidden page draws nothing while the figure sways, and draws it when show
   await page.waitForFunction(() => document.visibilityState == 'hidden', {polling: 50});
   const hidden = await drawn();
   await page.waitForFunction(() => _designDiffersFromDrawn(), {polling: 50});
-  await new Promise(resolve => setTimeout(resolve, 1500));
+  await pause(hiddenMilliseconds);
   assert.equal(await drawn(), hidden, 'frames drawn while hidden');
 
   await page.bringToFront();

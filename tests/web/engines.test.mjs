@@ -6,41 +6,34 @@ import assert from 'node:assert/strict';
 import {readFileSync} from 'node:fs';
 import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
-import {PNG} from 'pngjs';
+import {setTimeout as pause} from 'node:timers/promises';
 import {
-  allowedMismatch, canvasPicture, canvasSize, desktop, keep, launchChromium, launchFirefox, mismatchedPixels, nativePicture,
-  serveSite, settled, site, startPicture, whenSettled,
+  assertSamePicture, canvasBox, canvasSize, desktop, differs, entryCentre, launchChromium, launchFirefox, nativePicture,
+  openLists, serveSite, settled, site, startPicture, until, watchContexts, whenSettled,
 } from './browser.mjs';
-import {down, keyboard, keyDown, keys, keyUp, mouse as mouseActions, moveTo, startWebKit, up} from './webdriver.mjs';
+import {engines, openPuppeteer, puppeteerEngine} from './drivers.mjs';
 
 const bloodRed = 'Colors/Main Color/Blood Red';
 const emeraldGreen = 'Colors/Main Color/Emerald Green';
 // Two ← and an ↑ in the 700-pixel picture: drags of 1/36 of it, whole pixels with the rest carried.
 const arrowDrags = ['drag:19,0', 'drag:20,0', 'drag:0,19'];
 const holdMilliseconds = 800;  // longer than the page's half-second hold
-const buttonNames = ['left', 'middle', 'right'];
 const cpuSlowdown = 6;
-const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
 
 // How the page starts, seen from its first script: the WebGL contexts handed out on any canvas
 // (and when the first was), where the picture's place is before the designer runs, where the
 // picture of the start stood as the first context was asked for, and the layout's shifts
 // where the browser tells of them.
-const startWatch = `window.pageStart = {contexts: [], contextAt: null, image: null, shifts: 0,
-  place: JSON.stringify(document.getElementById('canvas').getBoundingClientRect())};
+const startWatch = `(${watchContexts})(false);
+Object.assign(pageStart, {image: null, shifts: 0});
 if (PerformanceObserver.supportedEntryTypes?.includes('layout-shift')) {
   new PerformanceObserver(list => list.getEntries().forEach(shift => { pageStart.shifts += shift.value; }))
     .observe({type: 'layout-shift', buffered: true});
 }
-const getContext = HTMLCanvasElement.prototype.getContext;
-HTMLCanvasElement.prototype.getContext = function(type, ...rest) {
-  const asked = performance.now(), context = getContext.call(this, type, ...rest);
-  if (context && /webgl/.test(type) && !pageStart.contexts.includes(context)) {
-    const image = document.getElementById('start-picture');
-    pageStart.contextAt ??= asked;
-    pageStart.image ??= image?.getClientRects().length ? JSON.stringify(image.getBoundingClientRect()) : 'none';
-    pageStart.contexts.push(context);
-  }
+const countedContext = HTMLCanvasElement.prototype.getContext;
+HTMLCanvasElement.prototype.getContext = function(...rest) {
+  const context = countedContext.apply(this, rest), image = document.getElementById('start-picture');
+  if (pageStart.contexts.length) pageStart.image ??= image?.getClientRects().length ? JSON.stringify(image.getBoundingClientRect()) : 'none';
   return context;
 };`;
 
@@ -59,20 +52,6 @@ before(async () => {
     arrows: nativePicture([bloodRed, emeraldGreen, ...arrowDrags])};
 });
 after(() => served?.server.close());
-
-// ---- One engine as the steps see it: a page driven by puppeteer, or by WebDriver. ----
-
-// Polls the page until `condition` holds there, through a reload.
-async function until(engine, condition, what, ...args) {
-  for (const deadline = Date.now() + 30000; ; await pause(100)) {
-    try {
-      if (await engine.evaluate(condition, ...args)) return;
-    } catch (reloading) {
-      // the page is between two documents
-    }
-    if (Date.now() > deadline) throw new Error(`the page never showed ${what}`);
-  }
-}
 
 const designerRuns = () => window.Module && Module.calledRun && document.getElementById('notice').hidden;
 
@@ -98,17 +77,11 @@ const drawnSinceLastLook = () => {
   return drawn;
 };
 
-// Runs a step; the page draws it by the third animation frame after it.
+// Runs a step, which the page draws.
 async function assertDrawn(engine, what, step) {
   await engine.evaluate(drawnSinceLastLook);
   await step();
-  const frames = await engine.evaluate(() => new Promise(done => {
-    let waited = 0;
-    const look = () => drawCounts.since < Frames.drawn || waited++ == 3 ? done(Frames.drawn - drawCounts.since) :
-      requestAnimationFrame(look);
-    look();
-  }));
-  assert.ok(frames > 0, `${what} was not drawn`);
+  await until(engine, () => drawCounts.since < Frames.drawn, `${what} drawn`);
 }
 
 // Runs steps after which the picture is as it was: the page draws at most `most` frames
@@ -117,121 +90,15 @@ async function assertStill(engine, what, most, step = () => pause(stillMilliseco
   await until(engine, () => !Frames.requested, 'its last frame');
   await engine.evaluate(drawnSinceLastLook);
   await step();
-  await pause(300);
+  await engine.evaluate(whenSettled);
   const {frames, draws} = await engine.evaluate(drawnSinceLastLook);
   assert.ok(frames <= most && draws <= most * 8, `${what}: ${frames} frames and ${draws} WebGL draws`);
 }
 
-function puppeteerEngine(page) {
-  page.errors = [];
-  page.on('console', message => { if (message.type() == 'error') page.errors.push(message.text()); });
-  page.on('pageerror', error => page.errors.push(error.message));
-  return {
-    evaluate: (fn, ...args) => page.evaluate(fn, ...args),
-    picture: () => canvasPicture(page),
-    async open(url) {
-      await page.setViewport(desktop);
-      await page.goto(url);
-    },
-    resize: (width, height) => page.setViewport({width, height}),
-    async mouse(steps) {
-      for (const step of steps) {
-        if (step.move) await page.mouse.move(...step.move, {steps: step.steps || 1});
-        else if (step.down !== undefined) await page.mouse.down({button: buttonNames[step.down]});
-        else await page.mouse.up({button: buttonNames[step.up]});
-      }
-    },
-    async press(...names) {
-      for (const name of names) {
-        const [key, modifier] = name.split('+').reverse();
-        if (modifier) await page.keyboard.down(modifier);
-        await page.keyboard.press(key);
-        if (modifier) await page.keyboard.up(modifier);
-      }
-    },
-    async touch(x, y, milliseconds = 0) {
-      await page.touchscreen.touchStart(x, y);
-      if (milliseconds) await pause(milliseconds);
-      await page.touchscreen.touchEnd();
-    },
-    errors: async () => page.errors,
-    middleButton: true,
-  };
-}
-
-// WebKit's window shows the page at its own size; the canvas is cut from the window's picture,
-// as its element picture comes back partly black.
-function webKitEngine(session) {
-  return {
-    evaluate: (fn, ...args) => session.execute(fn, ...args),
-    async picture() {
-      await session.execute(whenSettled);
-      const box = await session.execute(() => {
-        const {x, y, width, height} = document.getElementById('canvas').getBoundingClientRect();
-        return [x, y, width, height].map(value => Math.round(value * devicePixelRatio));
-      });
-      const png = PNG.sync.read(await session.screenshot());
-      const [left, top, width, height] = box, rgb = Buffer.alloc(width * height * 3);
-      for (let y = 0; y < height; ++y) {
-        for (let x = 0; x < width; ++x) {
-          const at = ((top + y) * png.width + left + x) * 4;
-          png.data.copy(rgb, (y * width + x) * 3, at, at + 3);
-        }
-      }
-      return {width, height, rgb};
-    },
-    async open(url) {
-      await session.setWindowSize(desktop.width, desktop.height);
-      await session.navigate(url);
-    },
-    resize: (width, height) => session.setWindowSize(width, height),
-    async mouse(steps) {
-      const action = step => step.move ? moveTo(...step.move, step.steps ? 100 : 0) :
-        step.down !== undefined ? down(step.down) : up(step.up);
-      await session.perform(mouseActions(...steps.map(action)));
-    },
-    async press(...names) {
-      const actions = [];
-      for (const name of names) {
-        const values = name.split('+').map(part =>
-          part.length == 1 ? part : keys[part.replace('Arrow', '').toLowerCase()]);
-        actions.push(...values.map(keyDown), ...[...values].reverse().map(keyUp));
-      }
-      await session.perform(keyboard(...actions));
-    },
-    touch: null,  // the driver sends a touch as a mouse
-    // The driver sends the release of every button as the left one's: a middle button it
-    // pressed stays down for the page, as `buttons` shows, and a right one too (which is
-    // what the right button's menu and the left drag after it meet here).
-    middleButton: false,
-    errors: () => session.execute(() => window.pageErrors),
-  };
-}
-
 // ---- The steps, the same in every engine. ----
 
-const canvasBox = engine => engine.evaluate(() => {
-  const {x, y, width, height} = document.getElementById('canvas').getBoundingClientRect();
-  return {x, y, width, height};
-});
-const menuLists = engine => engine.evaluate(() => document.querySelectorAll('.popup-menu').length);
-
-// The middle of the entry with this label in the deepest open list of the menu.
-function entryCentre(engine, label) {
-  return engine.evaluate(label => {
-    const lists = document.querySelectorAll('.popup-menu');
-    const item = [...(lists[lists.length - 1]?.children || [])].find(item => item.textContent == label);
-    if (!item) return null;
-    const box = item.getBoundingClientRect();
-    return [box.x + box.width / 2, box.y + box.height / 2];
-  }, label);
-}
-
-async function entryAt(engine, label) {
-  const centre = await entryCentre(engine, label);
-  assert.ok(centre, `no menu entry "${label}"`);
-  return centre;
-}
+// The middle of the entry with this label in the deepest open list of the menu, as [x, y].
+const entryAt = (engine, label) => entryCentre(engine, label).then(({x, y}) => [x, y]);
 
 // A right click on the canvas, then the entries of one menu path hovered and the last clicked.
 async function chooseWithMouse(engine, path) {
@@ -244,13 +111,9 @@ async function chooseWithMouse(engine, path) {
 
 async function assertMatches(engine, native, name, what) {
   const web = await engine.picture();
-  const mismatched = mismatchedPixels(web, native);
-  if (mismatched > allowedMismatch(web)) console.log(`kept ${keep(web, `${name}-${what}`)}`);
-  assert.ok(mismatched <= allowedMismatch(web), `${what}: ${mismatched} pixels differ from the native frame`);
+  assertSamePicture(web, native, `${name}-${what}`);
   return web;
 }
-
-const differs = (a, b) => mismatchedPixels(a, b) > allowedMismatch(a);
 
 // The page's start as its first script saw it: one context, made once the page's own text
 // and buttons were on the screen (where the browser says when that was), and the picture's
@@ -281,36 +144,60 @@ async function assertStart(engine, what, {kept = false} = {}) {
   return start;
 }
 
+// A walk's steps, a subtest each, so that a failure names its step: `step(what, run)` gives
+// what `run` returns. Each step goes on from where the one before left the page: the walk
+// stops at the first that fails.
+function stepsOf(t) {
+  return async (what, run) => {
+    let result, passed = false;
+    await t.test(what, async () => {
+      result = await run();
+      passed = true;
+    });
+    if (!passed) throw new Error(`the walk stopped at its step "${what}"`);
+    return result;
+  };
+}
+
 // The start, the first frame, a menu choice with the mouse, keys, the keyboard's menu, the
 // arrows, a drag after the right button's menu, touch where the driver has it, and a lost
 // context.
-async function walkDesigner(engine, name) {
-  await engine.open(served.url);
-  await until(engine, designerRuns, 'the designer');
-  await assertStart(engine, 'the start');
-  const first = await assertMatches(engine, natives.start, name, 'first frame');
-  assert.ok(!differs(first, startPicture(canvasSize)), 'the picture of the start is not the first frame');
-  // Left alone, the page draws nothing; keys that do nothing and a click without a move draw
-  // at most a frame. A new size is drawn at once, and so is the old size again.
-  await engine.evaluate(countDraws);
-  await assertStill(engine, 'the page left alone', 0);
-  const box = await canvasBox(engine), centre = [box.x + box.width / 2, box.y + box.height / 2];
-  await assertStill(engine, 'keys and a click that change nothing', 1, async () => {
-    await engine.mouse([{move: centre}, {down: 0}, {up: 0}]);
-    await engine.press(...'xyz');
+async function walkDesigner(engine, name, step) {
+  await step('the start: one context, after the first paint', async () => {
+    await engine.open(served.url);
+    await until(engine, designerRuns, 'the designer');
+    await assertStart(engine, 'the start');
   });
-  // A window's new size reaches the page when the browser lays it out again: counted from there.
-  const resized = (width, height) => async () => {
-    const before = await engine.evaluate(() => document.getElementById('canvas').width);
-    await engine.resize(width, height);
-    await until(engine, before => document.getElementById('canvas').width != before, 'the new size', before);
-  };
-  await assertDrawn(engine, 'a new size', resized(640, 480));
-  const size = await engine.evaluate(() => document.getElementById('canvas').width);
-  assert.ok(size < desktop.height - 100, `the picture is still ${size} pixels wide`);
-  await assertMatches(engine, nativePicture([], size), name, 'a new size');
-  await assertDrawn(engine, 'the old size', resized(desktop.width, desktop.height));
-  await assertMatches(engine, natives.start, name, 'the old size');
+  await step('the first frame is the native one and the picture of the start', async () => {
+    const first = await assertMatches(engine, natives.start, name, 'first frame');
+    assertSamePicture(first, startPicture(canvasSize), `${name}-the picture of the start`);
+  });
+  // Left alone, the page draws nothing; keys that do nothing and a click without a move draw
+  // at most a frame. A new size is drawn, and so is the old size again.
+  await step('left alone, it draws nothing', async () => {
+    await engine.evaluate(countDraws);
+    await assertStill(engine, 'the page left alone', 0);
+  });
+  const box = await canvasBox(engine), centre = [box.x + box.width / 2, box.y + box.height / 2];
+  await step('keys and a click that change nothing draw at most a frame', () =>
+    assertStill(engine, 'keys and a click that change nothing', 1, async () => {
+      await engine.mouse([{move: centre}, {down: 0}, {up: 0}]);
+      await engine.press(...'xyz');
+    }));
+  await step('a new size and the old one again, each drawn and the native frame', async () => {
+    // A window's new size reaches the page when the browser lays it out again: counted from there.
+    const resized = (width, height) => async () => {
+      const before = await engine.evaluate(() => document.getElementById('canvas').width);
+      await engine.resize(width, height);
+      await until(engine, before => document.getElementById('canvas').width != before, 'the new size', before);
+    };
+    await assertDrawn(engine, 'a new size', resized(640, 480));
+    const size = await engine.evaluate(() => document.getElementById('canvas').width);
+    assert.ok(size < desktop.height - 100, `the picture is still ${size} pixels wide`);
+    await assertMatches(engine, nativePicture([], size), name, 'a new size');
+    await assertDrawn(engine, 'the old size', resized(desktop.width, desktop.height));
+    await assertMatches(engine, natives.start, name, 'the old size');
+  });
   // The browser's own menu, which would cover the designer's and take the pointer, opens on
   // a context-menu event that no one prevented.
   await engine.evaluate(() => {
@@ -318,114 +205,116 @@ async function walkDesigner(engine, name) {
     document.addEventListener('contextmenu', event => { if (!event.defaultPrevented) ++browserMenus; });
   });
 
-  await assertDrawn(engine, 'Blood Red', () => chooseWithMouse(engine, bloodRed));
-  assert.equal(await menuLists(engine), 0, 'the menu stayed open');
-  const red = await assertMatches(engine, natives.red, name, 'Blood Red');
+  const red = await step('Blood Red with the mouse', async () => {
+    await assertDrawn(engine, 'Blood Red', () => chooseWithMouse(engine, bloodRed));
+    assert.equal(await openLists(engine), 0, 'the menu stayed open');
+    return assertMatches(engine, natives.red, name, 'Blood Red');
+  });
 
-  await assertDrawn(engine, 'W', () => engine.press(...'wwwwww'));
-  assert.ok(differs(await engine.picture(), red), 'W did not swing the arm');
-  await engine.press(...'ssssss');
-  await assertMatches(engine, natives.red, name, 'after W and S');
+  await step('W six times swings the arm, S six times brings it back', async () => {
+    await assertDrawn(engine, 'W', () => engine.press(...'wwwwww'));
+    assert.ok(differs(await engine.picture(), red), 'W did not swing the arm');
+    await engine.press(...'ssssss');
+    await assertMatches(engine, natives.red, name, 'after W and S');
+  });
 
-  await engine.press('Shift+F10', 'ArrowDown', 'Enter', 'Enter', 'ArrowUp', 'ArrowUp', 'Enter');
-  const green = await assertMatches(engine, natives.green, name, 'Emerald Green from the keyboard');
+  const green = await step('Emerald Green from the keyboard\'s menu', async () => {
+    await engine.press('Shift+F10', 'ArrowDown', 'Enter', 'Enter', 'ArrowUp', 'ArrowUp', 'Enter');
+    return assertMatches(engine, natives.green, name, 'Emerald Green from the keyboard');
+  });
 
   // The arrows are drags through the designer's own callbacks: the native frame after the same
   // drags, and the view back where it was after the opposite arrows.
-  await engine.press('ArrowLeft', 'ArrowLeft', 'ArrowUp');
-  await assertMatches(engine, natives.arrows, name, 'after two left arrows and one up');
-  await engine.press('ArrowDown', 'ArrowRight', 'ArrowRight');
-  await assertMatches(engine, natives.green, name, 'the arrows undone');
+  await step('the arrows turn the view as the same drags do, and back', async () => {
+    await engine.press('ArrowLeft', 'ArrowLeft', 'ArrowUp');
+    await assertMatches(engine, natives.arrows, name, 'after two left arrows and one up');
+    await engine.press('ArrowDown', 'ArrowRight', 'ArrowRight');
+    await assertMatches(engine, natives.green, name, 'the arrows undone');
+  });
 
   // The right button's menu, opened and closed; then a left drag orbits, and ends with its release.
-  await engine.mouse([{move: [box.x + 200, box.y + 200]}, {down: 2}, {up: 2}]);
-  assert.equal(await menuLists(engine), 1, 'the right button opened no menu');
-  await engine.press('Escape');
-  await assertDrawn(engine, 'a drag', () =>
-    engine.mouse([{move: centre}, {down: 0}, {move: [centre[0] + 150, centre[1]], steps: 5}, {up: 0}]));
-  const turned = await engine.picture();
-  assert.ok(differs(turned, green), 'the left drag did not turn the view');
+  await step('the right button\'s menu opened and closed, then a left drag', async () => {
+    await engine.mouse([{move: [box.x + 200, box.y + 200]}, {down: 2}, {up: 2}]);
+    assert.equal(await openLists(engine), 1, 'the right button opened no menu');
+    await engine.press('Escape');
+    await assertDrawn(engine, 'a drag', () =>
+      engine.mouse([{move: centre}, {down: 0}, {move: [centre[0] + 150, centre[1]], steps: 5}, {up: 0}]));
+    const turned = await engine.picture();
+    assert.ok(differs(turned, green), 'the left drag did not turn the view');
+  });
   // Two buttons at once, pressed and released in every order (a right press during a drag
   // opens no menu): then no button is left down, and the next drag orbits.
-  const orders = [[0, 1, 0, 1], [1, 0, 0, 1], [0, 2, 2, 0], [0, 1, 1, 0]];
-  for (const [first, second, firstUp, secondUp] of orders.filter(order => engine.middleButton || !order.includes(1))) {
-    await engine.mouse([{move: centre}, {down: first}, {move: [centre[0] + 40, centre[1]], steps: 2}, {down: second},
-      {move: [centre[0] + 80, centre[1] + 20], steps: 2}, {up: firstUp}, {move: [centre[0] + 60, centre[1]], steps: 2},
-      {up: secondUp}]);
-  }
-  assert.equal(await menuLists(engine), 0, 'a second button opened the menu');
-  const chorded = await engine.picture();
-  await engine.mouse([{move: [centre[0], centre[1] + 120], steps: 5}]);
-  assert.ok(!differs(await engine.picture(), chorded), 'the view turned with no button down');
-  await engine.mouse([{down: 0}, {move: [centre[0] + 100, centre[1] + 120], steps: 5}, {up: 0}]);
-  assert.ok(differs(await engine.picture(), chorded), 'the drag after two buttons did not turn the view');
-  const turnedAgain = await engine.picture();
+  const turnedAgain = await step('two buttons at once, in every order, leave none down', async () => {
+    const orders = [[0, 1, 0, 1], [1, 0, 0, 1], [0, 2, 2, 0], [0, 1, 1, 0]];
+    for (const [first, second, firstUp, secondUp] of orders.filter(order => engine.middleButton || !order.includes(1))) {
+      await engine.mouse([{move: centre}, {down: first}, {move: [centre[0] + 40, centre[1]], steps: 2}, {down: second},
+        {move: [centre[0] + 80, centre[1] + 20], steps: 2}, {up: firstUp}, {move: [centre[0] + 60, centre[1]], steps: 2},
+        {up: secondUp}]);
+    }
+    assert.equal(await openLists(engine), 0, 'a second button opened the menu');
+    const chorded = await engine.picture();
+    await engine.mouse([{move: [centre[0], centre[1] + 120], steps: 5}]);
+    assert.ok(!differs(await engine.picture(), chorded), 'the view turned with no button down');
+    await engine.mouse([{down: 0}, {move: [centre[0] + 100, centre[1] + 120], steps: 5}, {up: 0}]);
+    assert.ok(differs(await engine.picture(), chorded), 'the drag after two buttons did not turn the view');
+    return engine.picture();
+  });
 
   if (engine.touch) {
-    await engine.touch(...centre, holdMilliseconds);
-    assert.ok(await menuLists(engine) > 0, 'a long press opened no menu');
-    for (const label of bloodRed.split('/')) await engine.touch(...await entryAt(engine, label));
-    assert.equal(await menuLists(engine), 0, 'the menu stayed open');
-    assert.ok(differs(await engine.picture(), turnedAgain), 'the tapped paint did not show');
+    await step('a long press opens the menu, and taps choose from it', async () => {
+      await engine.touch(...centre, holdMilliseconds);
+      assert.ok(await openLists(engine) > 0, 'a long press opened no menu');
+      for (const label of bloodRed.split('/')) await engine.touch(...await entryAt(engine, label));
+      assert.equal(await openLists(engine), 0, 'the menu stayed open');
+      assert.ok(differs(await engine.picture(), turnedAgain), 'the tapped paint did not show');
+    });
   }
-  assert.equal(await engine.evaluate(() => browserMenus), 0, 'the browser\'s own menu opened');
-  assert.deepEqual(await engine.errors(), []);
+  await step('no page error, and never the browser\'s own menu', async () => {
+    assert.equal(await engine.evaluate(() => browserMenus), 0, 'the browser\'s own menu opened');
+    assert.deepEqual(await engine.errors(), []);
+  });
 
   // The idle sway draws its swings, and the page is still again once it is switched off.
   // The pointer is moved off the picture first: an entry under it would take the focus.
-  await engine.mouse([{move: [2, 2]}]);
-  const toggleIdle = () => engine.press('Shift+F10', 'End', 'Enter');
-  await assertDrawn(engine, 'idle switched on', toggleIdle);
-  await until(engine, () => drawCounts.since + 3 < Frames.drawn, 'the idle sway');
-  await assertDrawn(engine, 'idle switched off', toggleIdle);
-  await assertStill(engine, 'the page with idle off', 0);
+  await step('idle switched on sways, and off is still again', async () => {
+    await engine.mouse([{move: [2, 2]}]);
+    const toggleIdle = () => engine.press('Shift+F10', 'End', 'Enter');
+    await assertDrawn(engine, 'idle switched on', toggleIdle);
+    await until(engine, () => drawCounts.since + 3 < Frames.drawn, 'the idle sway');
+    await assertDrawn(engine, 'idle switched off', toggleIdle);
+    await assertStill(engine, 'the page with idle off', 0);
+  });
 
   // Lost, given back (the page loads again and draws), and lost again.
-  const loseContext = () => {
-    window.contextLoss = GLctx.getExtension('WEBGL_lose_context');
-    contextLoss.loseContext();
-  };
-  const says = kind => {
-    const notice = document.getElementById('notice');
-    return !notice.hidden && notice.dataset.kind == kind && !document.getElementById('canvas').getClientRects().length;
-  };
-  await engine.evaluate(loseContext);
-  await until(engine, says, 'the lost picture', 'lost');
-  assert.deepEqual(await engine.errors(), []);
-  await engine.evaluate(() => { contextLoss.restoreContext(); });
-  await until(engine, () => window.Frames?.drawn > 0 && document.getElementById('notice').hidden, 'the designer again');
-  await assertStart(engine, 'the start after the context came back', {kept: true});
-  const again = await engine.picture();
-  assert.ok(differs(again, {...again, rgb: Buffer.alloc(again.rgb.length, 255)}), 'the picture is blank');
-  await engine.evaluate(loseContext);
-  await until(engine, says, 'the picture lost again', 'lost');
-  assert.deepEqual(await engine.errors(), []);
+  await step('the context lost, given back and lost again', async () => {
+    const loseContext = () => {
+      window.contextLoss = GLctx.getExtension('WEBGL_lose_context');
+      contextLoss.loseContext();
+    };
+    const says = kind => {
+      const notice = document.getElementById('notice');
+      return !notice.hidden && notice.dataset.kind == kind && !document.getElementById('canvas').getClientRects().length;
+    };
+    await engine.evaluate(loseContext);
+    await until(engine, says, 'the lost picture', 'lost');
+    assert.deepEqual(await engine.errors(), []);
+    await engine.evaluate(() => { contextLoss.restoreContext(); });
+    await until(engine, () => window.Frames?.drawn > 0 && document.getElementById('notice').hidden, 'the designer again');
+    await assertStart(engine, 'the start after the context came back', {kept: true});
+    const again = await engine.picture();
+    assert.ok(differs(again, {...again, rgb: Buffer.alloc(again.rgb.length, 255)}), 'the picture is blank');
+    await engine.evaluate(loseContext);
+    await until(engine, says, 'the picture lost again', 'lost');
+    assert.deepEqual(await engine.errors(), []);
+  });
 }
-
-// Each engine as the walk drives it, and how its browser is closed again. `prepare(page)`
-// may set the page up before it loads.
-async function openPuppeteer(launch, prepare) {
-  const browser = await launch();
-  const page = await browser.newPage();
-  await prepare?.(page);
-  return {engine: puppeteerEngine(page), close: () => browser.close()};
-}
-
-const engines = {
-  chromium: () => openPuppeteer(launchChromium),
-  firefox: () => openPuppeteer(launchFirefox),
-  webkit: async () => {
-    const webKit = await startWebKit();
-    return {engine: webKitEngine(webKit.session), close: () => webKit.close()};
-  },
-};
 
 describe('the designer in every engine', () => {
   for (const [name, open] of Object.entries(engines)) {
-    test(name, async () => {
+    test(name, async t => {
       const {engine, close} = await open();
       try {
-        await walkDesigner(engine, name);
+        await walkDesigner(engine, name, stepsOf(t));
       } finally {
         await close();
       }

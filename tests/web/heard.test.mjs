@@ -7,11 +7,12 @@ import {existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync}
 import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
-import {launchChromium, launchFirefox, serveSite} from './browser.mjs';
+import {setTimeout as pause} from 'node:timers/promises';
+import {designerStarted, launchChromium, launchFirefox, serveSite, settled, waitFor} from './browser.mjs';
 
 const quietMilliseconds = 5000;   // left alone, the picture says nothing for this long
 const waitMilliseconds = 15000;   // the longest Orca may take to say what a key makes it say
-const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
+const orcaStartMilliseconds = 60000;
 
 // A process of the walk's, ended with the walk.
 const started = [];
@@ -68,9 +69,7 @@ async function session() {
   const log = join(root, 'orca.log');
   start('orca', ['--user-prefs', prefs, '--debug-file', log], {env, stdio: 'ignore'});
   const orca = new Speech(log);
-  for (const deadline = Date.now() + 60000; !orca.text().includes('ORCA: Startup complete'); await pause(100)) {
-    if (Date.now() > deadline) throw new Error(`Orca did not start: see ${log}`);
-  }
+  await waitFor(() => orca.text().includes('ORCA: Startup complete'), `Orca did not start: see ${log}`, orcaStartMilliseconds);
   return {env, orca, root};
 }
 
@@ -157,7 +156,10 @@ describe('heard by Orca', () => {
         const [page] = await browser.pages();
         const errors = [];
         page.on('pageerror', error => errors.push(error.message));
-        await page.waitForFunction(() => window.Module && Module.calledRun);
+        // The first frame drawn and the picture's busy mark gone, before the keys: a mark
+        // taken off the focused picture has its description said again.
+        await designerStarted(page);
+        await settled(page);
         await orca.waitFor(/to orbit/, 'the page');
         console.log(`${name}: loaded: ${JSON.stringify(orca.since())}`);
         // Keys, and what Orca says until it says what they should make it say.

@@ -9,16 +9,14 @@ import {join} from 'node:path';
 import {after, before, describe, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 import {
-  canvasPicture, canvasSize, keep, launchChromium, mismatchedPixels, nativePicture, settled,
-  openDesigner, serveSite, site,
+  assertSamePicture, canvasPicture, designerStarted, launchChromium, nativePicture, openDesigner, serveSite, settled,
+  site,
 } from './browser.mjs';
 
-const allowedMismatch = Math.floor(canvasSize * canvasSize * 0.002);
 const nameCache = fileURLToPath(new URL('../../src/web/page/name-cache.cmake', import.meta.url));
 const rebuiltHintColour = 'rgb(1, 2, 3)';
 
 const cacheNames = page => page.evaluate(() => caches.keys());
-const designerRunning = page => page.waitForFunction(() => window.Module && Module.calledRun);
 
 // Takes the page and the worker's own fetches off the network, or back on.
 async function setOffline(page, workerSession, offline) {
@@ -88,14 +86,11 @@ describe('Installed and offline', () => {
     const responses = [];
     page.on('response', response => responses.push(response));
     await page.reload();
-    await designerRunning(page);
+    await designerStarted(page);
     page.removeAllListeners('response');
     await setOffline(page, workerSession, false);
 
-    const web = await canvasPicture(page);
-    const mismatched = mismatchedPixels(web, nativePicture([]));
-    if (mismatched > allowedMismatch) console.log(`kept ${keep(web, 'offline-web')}`);
-    assert.ok(mismatched <= allowedMismatch, `${mismatched} pixels differ (at most ${allowedMismatch})`);
+    assertSamePicture(await canvasPicture(page), nativePicture([]), 'offline');
     assert.deepEqual(responses.filter(response => !response.fromServiceWorker()).map(r => r.url()), []);
     assert.ok(responses.length > 0);
     assert.deepEqual(page.errors, []);
@@ -109,7 +104,7 @@ describe('Installed and offline', () => {
     assert.equal(rename.status, 0, rename.stderr);
 
     await page.reload();
-    await designerRunning(page);
+    await designerStarted(page);
     assert.equal(await page.$eval('#hint', hint => getComputedStyle(hint).color), rebuiltHintColour);
     await page.waitForFunction(old => caches.keys().then(names => names.length == 1 && names[0] != old), {}, oldCache);
     const style = await page.evaluate(() => caches.keys().then(([name]) => caches.open(name))

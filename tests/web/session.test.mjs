@@ -4,26 +4,22 @@
 import assert from 'node:assert/strict';
 import {before, describe, test} from 'node:test';
 import puppeteer from 'puppeteer-core';
-import {PNG} from 'pngjs';
 import {
-  allowedMismatch, choose, desktop, keep, launchChromium, mismatchedPixels, openDesigner, serveSite, settled,
-  siteAndBrowser,
+  assertSamePicture, canvasBox, choose, designerStarted, desktop, launchChromium, openDesigner, pictureOf, printed,
+  serveSite, settled, siteAndBrowser, until, watchContexts,
 } from './browser.mjs';
 
 const copyKey = 'korvath-designer-session';
-// A hidden page draws no frames: what waits on it looks on a timer.
-const hiddenPolling = {polling: 50};
+const swayFrames = 3;  // frames of the sway after the first: ticks enough to move every swing on
 const session = siteAndBrowser();
 
-// Runs in the page before its own scripts. The drawing buffer is kept after each frame, so
-// that the last frame can be read at any moment; the first frame the designer draws is kept
-// with the state it shows (read once it is drawn: an animation frame may run other callbacks
-// before the designer's), and so are the last frame and the state when the page goes hidden.
+// Runs in the page before its own scripts, after watchContexts(true), which keeps the drawing
+// buffer after each frame so that the last frame can be read at any moment. The first frame
+// the designer draws is kept with the state it shows (read once it is drawn: an animation
+// frame may run other callbacks before the designer's), and so is the state when the page goes
+// hidden, with its picture: drawn there and then, as the last frame may be some ticks of the
+// sway behind the state on a busy machine.
 function recordFrames() {
-  const getContext = HTMLCanvasElement.prototype.getContext;
-  HTMLCanvasElement.prototype.getContext = function(type, attributes) {
-    return getContext.call(this, type, {...attributes, preserveDrawingBuffer: true});
-  };
   const state = () => window._tabCopyEncode ? UTF8ToString(_tabCopyEncode()) : null;
   const picture = () => document.getElementById('canvas').toDataURL('image/png');
   const request = window.requestAnimationFrame;
@@ -32,34 +28,28 @@ function recordFrames() {
     if (!window.firstFrame && window.Frames?.drawn > 0) window.firstFrame = {picture: picture(), state: state()};
   });
   document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState == 'hidden') window.atHide = {picture: picture(), state: state()};
+    if (document.visibilityState != 'hidden') return;
+    if (window.GLUT?.displayFunc) getWasmTableEntry(GLUT.displayFunc)();
+    window.atHide = {picture: picture(), state: state()};
   });
 }
 
-const openRecorded = (browser, url) => openDesigner(browser, url, {beforeLoad: page => page.evaluateOnNewDocument(recordFrames)});
+const openRecorded = (browser, url) => openDesigner(browser, url, {beforeLoad: async page => {
+  await page.evaluateOnNewDocument(watchContexts, true);
+  await page.evaluateOnNewDocument(recordFrames);
+}});
 const designerState = page => page.evaluate(() => UTF8ToString(_tabCopyEncode()));
 const storedCopy = page => page.evaluate(key => sessionStorage.getItem(key), copyKey);
 // A page whose tab holds this copy before the page's first load.
 const openWithCopy = copy => openDesigner(session.browser, session.served.url, {beforeLoad: page =>
   page.evaluateOnNewDocument((key, copy) => sessionStorage.setItem(key, copy), copyKey, copy)});
 
-function decoded(dataUrl) {
-  const png = PNG.sync.read(Buffer.from(dataUrl.slice(dataUrl.indexOf(',') + 1), 'base64'));
-  const rgb = Buffer.alloc(png.width * png.height * 3);
-  for (let i = 0, j = 0; i < png.data.length; i += 4, j += 3) png.data.copy(rgb, j, i, i + 3);
-  return {width: png.width, height: png.height, rgb};
-}
+const decoded = dataUrl => pictureOf(Buffer.from(dataUrl.slice(dataUrl.indexOf(',') + 1), 'base64'));
 
 async function firstFrame(page) {
   await page.waitForFunction(() => window.firstFrame);
   const frame = await page.evaluate(() => window.firstFrame);
   return {picture: decoded(frame.picture), state: frame.state};
-}
-
-function assertSamePicture(actual, expected, name) {
-  const mismatched = mismatchedPixels(actual, expected);
-  if (mismatched > allowedMismatch(expected)) keep(actual, `${name}-actual`), keep(expected, `${name}-expected`);
-  assert.ok(mismatched <= allowedMismatch(expected), `${name}: ${mismatched} pixels differ`);
 }
 
 // A copy's fields by name: "paints:2,3,2,5,1,1" gives paints → [2, 3, 2, 5, 1, 1].
@@ -86,7 +76,7 @@ async function makeDesign(page, {weapon = 'Knife facing up', keys = 'wwwwddiiioo
   await choose(page, 'Colors/Main Color/Emerald Green');
   await choose(page, 'Colors/Trim Color/User defined');
   await choose(page, `Weapons/Left weapon/${weapon}`);
-  const box = await (await page.$('#canvas')).boundingBox();
+  const box = await canvasBox(page);
   await page.mouse.click(box.x + 5, box.y + 5);
   for (const key of keys) await page.keyboard.press(key);
   await page.mouse.move(box.x + 300, box.y + 300);
@@ -99,7 +89,7 @@ async function makeDesign(page, {weapon = 'Knife facing up', keys = 'wwwwddiiioo
 // Another tab in front hides the designer, as a person switching tabs does.
 async function hideBehind(other, ...pages) {
   await other.bringToFront();
-  for (const page of pages) await page.waitForFunction(() => document.visibilityState == 'hidden', hiddenPolling);
+  for (const page of pages) await until(page, () => document.visibilityState == 'hidden', 'the page hidden');
 }
 
 async function show(page) {
@@ -142,7 +132,7 @@ describe('Chromium\'s own discard of a hidden page', () => {
       const page = await openRecorded(browser, served.url);
       await makeDesign(page);
       await choose(page, 'Toggle idle');
-      while (!page.lines.includes('Starting to move')) await settled(page);
+      await printed(page, 'Starting to move');
       const tools = await browser.newPage();
       await hideBehind(tools, page);
       const atHide = await page.evaluate(() => window.atHide);
@@ -155,7 +145,7 @@ describe('Chromium\'s own discard of a hidden page', () => {
       const back = (await browser.pages()).find(page => page.url().startsWith(served.url));
       const errors = [];
       back.on('pageerror', error => errors.push(error.message));
-      await back.waitForFunction(() => window.Module && Module.calledRun, hiddenPolling);
+      await designerStarted(back);
       assert.equal(await back.evaluate(() => document.wasDiscarded), true, 'the page was not discarded');
       assert.equal(await storedCopy(back), saved, 'the design restored is not the one saved');
       // A frame callback asked for now runs just after the designer's first display.
@@ -169,8 +159,9 @@ describe('Chromium\'s own discard of a hidden page', () => {
       assert.deepEqual(withoutSway(first.state), withoutSway(saved));
       assert.equal(await storedCopy(back), null, 'the copy was not dropped once restored');
 
-      // The sway goes on: every swing under way moves on, and the random sequence runs on.
-      await new Promise(resolve => setTimeout(resolve, 1000));
+      // The sway goes on, drawn frame after frame: every swing under way moves on, and the
+      // random sequence runs on.
+      await until(back, frames => Frames.drawn > frames, 'the sway drawn on', 1 + swayFrames);
       const later = fields(await designerState(back)), before = fields(saved);
       assert.equal(later.idle[0], 1);
       assert.ok(later.draws[0] > before.draws[0], 'no new numbers drawn');
@@ -214,7 +205,7 @@ describe('a frozen page loaded again while hidden', () => {
     assert.notEqual(atFreeze[0], atFreeze[1]);
     for (const [index, page] of pages.entries()) {
       await page.reload();
-      await page.waitForFunction(() => window.Module && Module.calledRun, hiddenPolling);
+      await designerStarted(page);
       assert.equal(await designerState(page), atFreeze[index], `tab ${index}: not its design`);
       // Loaded hidden, it may be taken away again before it is ever shown.
       assert.equal(await storedCopy(page), atFreeze[index], `tab ${index}: no copy while hidden`);

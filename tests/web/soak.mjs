@@ -4,7 +4,7 @@
 // the WebAssembly memory, the page's elements and the DevTools count of nodes. None may
 // grow beyond its allowance from the first measurement to the last. As a command:
 //   KORVATH_SITE=build/web/site node tests/web/soak.mjs [--frames N] [--seed N]
-import {launchChromium, runAsCommand, serveSite} from './browser.mjs';
+import {canvasBox, launchChromium, press, runAsCommand, serveSite} from './browser.mjs';
 import {openInstrumented} from './storm.mjs';
 import {randomSource} from './storm-input.mjs';
 
@@ -48,9 +48,7 @@ async function measure(page, client) {
 
 // The menu from the keyboard, down a few entries, into a submenu, and closed.
 async function walkMenu(page, random) {
-  await page.keyboard.down('Shift');
-  await page.keyboard.press('F10');
-  await page.keyboard.up('Shift');
+  await press(page, 'Shift+F10');
   for (let step = random.within(0, 3); step > 0; --step) await page.keyboard.press('ArrowDown');
   await page.keyboard.press('ArrowRight');
   await page.keyboard.press('ArrowDown');
@@ -58,13 +56,9 @@ async function walkMenu(page, random) {
 }
 
 async function switchIdleOn(page) {
-  const box = await (await page.$('#canvas')).boundingBox();
+  const box = await canvasBox(page);
   await page.mouse.click(box.x + 5, box.y + 5);  // gives the canvas the keys
-  await page.keyboard.down('Shift');
-  await page.keyboard.press('F10');
-  await page.keyboard.up('Shift');
-  await page.keyboard.press('End');  // Toggle idle
-  await page.keyboard.press('Enter');
+  await press(page, 'Shift+F10', 'End', 'Enter');  // Toggle idle
 }
 
 // What grew beyond its allowance from the first measurement to the last, in words.

@@ -3,6 +3,8 @@
 // DevTools protocol (pointer, wheel, fingers, keys, the page's buttons and menus, window
 // size and density, hiding the tab, reloading). A record holds fractions and choices only;
 // where it lands is worked out when it is sent, and written into it for the report.
+import {setTimeout as wait} from 'node:timers/promises';
+import {designerStarted} from './browser.mjs';
 
 // mulberry32: a small, fast generator whose sequence depends on the seed alone.
 export function randomSource(seed) {
@@ -88,7 +90,6 @@ export function makeEvent(random) {
 }
 
 // ---- Sending them. ----
-const wait = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
 
 // A spot in CSS pixels: within the part of the canvas in view (the page may be scrolled),
 // or anywhere on the page and a little beyond it.
@@ -313,7 +314,7 @@ const performers = {
   async reload(storm) {
     await storm.flush();
     await storm.page.reload();
-    await storm.page.waitForFunction(() => window.Module && Module.calledRun);
+    await designerStarted(storm.page);
   },
 };
 

@@ -6,7 +6,7 @@
 //   KORVATH_SITE=build/web/site node tests/web/storm.mjs [--seed N] [--events N]
 // prints "web storm seed N: E events, F frames, S seconds".
 import {PNG} from 'pngjs';
-import {launchChromium, openDesigner, runAsCommand, serveSite, settled} from './browser.mjs';
+import {launchChromium, openDesigner, openLists, runAsCommand, serveSite, settled, watchContexts} from './browser.mjs';
 import {makeEvent, perform, randomSource} from './storm-input.mjs';
 
 export const mostPerFrame = 48;
@@ -17,13 +17,10 @@ const checkAttempts = 5;          // frames of grace for a resize still on its w
 const answerMilliseconds = 30000; // the page's longest silence before the storm gives up
 const startViewport = {width: 1000, height: 900, deviceScaleFactor: 1, hasTouch: false};
 
-// Run in the page before it loads: the canvas keeps its picture between frames so that
-// it can be read at any time, and the designer's frames are counted (one clear each).
-function instrumentPage() {
-  const getContext = HTMLCanvasElement.prototype.getContext;
-  HTMLCanvasElement.prototype.getContext = function(type, attributes) {
-    return getContext.call(this, type, {...attributes, preserveDrawingBuffer: true});
-  };
+// Run in the page before it loads, after watchContexts(true), which keeps the canvas's picture
+// between frames so that it can be read at any time: the designer's frames are counted (one
+// clear each).
+function countFrames() {
   window.designerFrames = 0;
   const clear = WebGLRenderingContext.prototype.clear;
   WebGLRenderingContext.prototype.clear = function(mask) {
@@ -33,7 +30,10 @@ function instrumentPage() {
 }
 
 export function openInstrumented(browser, url) {
-  return openDesigner(browser, url, {beforeLoad: page => page.evaluateOnNewDocument(instrumentPage)});
+  return openDesigner(browser, url, {beforeLoad: async page => {
+    await page.evaluateOnNewDocument(watchContexts, true);
+    await page.evaluateOnNewDocument(countFrames);
+  }});
 }
 
 // Run in the page: what the checks look at. The canvas must show its buffer at one buffer
@@ -148,7 +148,7 @@ class Storm {
     this.send('Input.dispatchKeyEvent', {type: 'rawKeyDown', key: 'Escape', code: 'Escape', windowsVirtualKeyCode: 27});
     this.send('Input.dispatchKeyEvent', {type: 'keyUp', key: 'Escape', code: 'Escape', windowsVirtualKeyCode: 27});
     await this.flush();
-    const lists = await this.page.evaluate(() => document.querySelectorAll('.popup-menu').length);
+    const lists = await openLists(this.page);
     return lists ? `${lists} menu lists left in the page after Escape` : '';
   }
 }

@@ -2,6 +2,7 @@
 // MiniBrowser of libwebkit2gtk-4.1), which runs on the X display of the tests.
 import {spawn} from 'node:child_process';
 import {createServer} from 'node:net';
+import {setTimeout as pause} from 'node:timers/promises';
 
 export const webKitDriver = '/usr/bin/WebKitWebDriver';
 export const miniBrowser = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
@@ -15,8 +16,6 @@ function freePort() {
     }).on('error', reject);
   });
 }
-
-const pause = milliseconds => new Promise(resolve => setTimeout(resolve, milliseconds));
 
 // One request to the driver; a WebDriver error becomes an exception with its message.
 async function call(base, method, path, body) {
