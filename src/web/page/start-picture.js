@@ -1,7 +1,7 @@
 // Run in the document's head, before the page is first painted: whether the picture of the
 // start shows in the picture's place from that first paint. It shows where the designer will
 // draw that same frame: the browser offers WebAssembly and WebGL, and no design was kept for
-// the tab (session.js keeps it under this name), which the designer draws instead. page.js
+// the tab (tab_copy.js keeps it under this name), which the designer draws instead. page.js
 // takes it away at the first frame or with a notice.
 (function () {
   var kept = null;
